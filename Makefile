@@ -1,0 +1,49 @@
+# Quomtel: top-level commands. `make deps`, `make`, `make test`, `make run`.
+
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+GENERATOR ?= Ninja
+
+# Everything the build, the tests, the GUI tests and the screenshots need, from Debian's archive.
+PACKAGES := g++ cmake ninja-build pkg-config \
+	qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev libxkbcommon-dev \
+	libgtest-dev libgmock-dev libbenchmark-dev \
+	xvfb xauth imagemagick fonts-dejavu-core
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build test run bench clean format
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+		echo "Installing:" $$missing; \
+		$(SUDO) apt-get update -qq && \
+		DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) --parallel
+
+test: deps
+	$(MAKE) build
+	tools/run_tests.sh $(BUILD_DIR)
+
+run: deps
+	$(MAKE) build
+	tools/run_gui.sh $(BUILD_DIR)
+
+bench: deps
+	$(MAKE) build
+	$(BUILD_DIR)/bin/quomtel-bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,39 @@
+#pragma once
+
+// The event log, QMT.log: emptied at start-up, one line per message, CR LF ended.
+
+#include "core/math_operations.h"
+
+#include <QDateTime>
+#include <QString>
+
+class EventLog {
+public:
+    EventLog() = default;
+    explicit EventLog(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+    void set_path(const QString& path) { path_ = path; }
+
+    // Creates or truncates the log. False when it cannot be written.
+    bool reset_log();
+    // Appends text and CR LF. False when it cannot be written.
+    bool append_log(const QString& text);
+
+private:
+    QString path_;
+};
+
+inline const QString log_file_name = QStringLiteral("QMT.log");
+
+// The log beside the executable, or in the per-user data folder when that folder is not
+// writable (an installed program).
+QString default_log_path(const QString& executable_dir);
+
+// The locale's short date and long time; the time is left out at exactly midnight.
+QString log_time_text(const QDateTime& now);
+
+// True (after logging one line) when the orientation is out of range: azimuth outside
+// [0, 360] or plunge outside [0, 90], or not a number. An empty file or line -1 is left out.
+bool check_azpl(const Tazpl& azpl, const QString& routine, const QString& file, int line,
+                EventLog& log);

@@ -1,0 +1,27 @@
+#pragma once
+
+// Numbers to text by format patterns, and text to numbers, with the locale's decimal separator.
+//
+// Patterns: "0" is a mandatory digit, "#" an optional one, "." the decimal point, "E-0"/"E+0"
+// an exponent; every other character is copied. Values are rounded to the pattern's last digit,
+// halves away from zero, from their shortest 15-digit decimal form.
+
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+// The decimal separator of the current default locale.
+QChar locale_decimal_point();
+
+QString format_float(const QString& pattern, double value);
+QString format_float(const QString& pattern, double value, QChar decimal_point);
+
+// "%Ns": right-aligns text in at least width columns; never cuts it.
+QString align_right(const QString& text, int width);
+
+// Whole-token conversion: optional sign, digits with the locale's decimal separator, optional
+// exponent. Fails on anything else, and on values beyond the range of the target type.
+bool text_to_double(QStringView text, double& out);
+bool text_to_double(QStringView text, double& out, QChar decimal_point);
+bool text_to_float(QStringView text, float& out);
+bool text_to_float(QStringView text, float& out, QChar decimal_point);

@@ -1,0 +1,135 @@
+#include "faults/fd_reader.h"
+
+#include "core/number_text.h"
+#include "core/string_operations.h"
+#include "core/text_file.h"
+
+namespace {
+
+const QString routine_name = QStringLiteral("read_FD");
+
+bool is_type_letter(QChar c) {
+    return c == u'F' || c == u'M' || c == u'S' || c == u'L';
+}
+
+TDataType datatype_from_letter(QChar c) {
+    switch (c.unicode()) {
+    case 'M':
+        return TDataType::Mec;
+    case 'L':
+        return TDataType::Lin;
+    case 'S':
+        return TDataType::Sen;
+    default:
+        return TDataType::Ful;
+    }
+}
+
+// Reads an orientation from two tokens; the range check logs only the first failure of a file.
+bool read_azpl(const QStringList& tokens, qsizetype at, Tazpl& out, int line_number,
+               TFDLineContext& context) {
+    if (at + 1 >= tokens.size())
+        return false;
+    if (!text_to_float(tokens[at], out.az) || !text_to_float(tokens[at + 1], out.pl))
+        return false;
+    if (!context.orientation_error && context.log)
+        context.orientation_error =
+            check_azpl(out, routine_name, context.path, line_number, *context.log);
+    return true;
+}
+
+// Reads the datum; false when a token is missing or does not convert.
+bool read_datum_tokens(const QStringList& tokens, int line_number, TFDLineContext& context,
+                       TFaultData& datum) {
+    datum.datatype = datatype_from_letter(tokens[0][0]);
+
+    TSlipData first;
+    if (!read_azpl(tokens, 1, first.Pazpl, line_number, context))
+        return false;
+    if (!read_azpl(tokens, 3, first.Lazpl, line_number, context))
+        return false;
+    if (tokens.size() < 6)
+        return false; // a type letter but no sense letter
+    first.sense = sense_from_letter(tokens[5][0]);
+    compose_slip_data_vectors(first);
+    datum.SDList.push_back(first);
+
+    if (datum.datatype == TDataType::Mec)
+        datum.SDList.push_back(compose_second_nodal_plane(datum.SDList.front()));
+
+    if (datum.datatype == TDataType::Sen) {
+        // Groups of "&", trend, plunge, sense; the first position without "&" ends the line.
+        for (qsizetype at = 6; at + 1 < tokens.size() && tokens[at].startsWith(u'&'); at += 4) {
+            TSlipData more;
+            more.Pazpl = datum.SDList.front().Pazpl;
+            if (!read_azpl(tokens, at + 1, more.Lazpl, line_number, context))
+                return false;
+            if (at + 3 >= tokens.size())
+                return false; // the last group lacks its sense letter
+            more.sense = sense_from_letter(tokens[at + 3][0]);
+            compose_slip_data_vectors(more);
+            datum.SDList.push_back(more);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<TFaultData> read_fault_datum_line(const QString& line, int line_number,
+                                                TFDLineContext& context) {
+    QString text = trim_control(line).toString();
+    text.replace(u'\t', u' ');
+    if (text.isEmpty() || text.startsWith(u'#'))
+        return std::nullopt;
+
+    QStringList tokens = split_by_delimiter(text, u' ');
+    if (tokens.size() < 5)
+        return std::nullopt;
+    if (is_number(QStringView(tokens[0]).left(1)))
+        tokens.prepend(QStringLiteral("F")); // a line without type letter is a full datum
+    if (!is_type_letter(tokens[0][0]))
+        return std::nullopt;
+
+    TFaultData datum;
+    if (!read_datum_tokens(tokens, line_number, context, datum)) {
+        if (context.messages)
+            context.messages->show(QStringLiteral("invalid data at line #") +
+                                   QString::number(line_number));
+        return std::nullopt;
+    }
+    return datum;
+}
+
+TFDReadResult read_fault_data_lines(const QStringList& lines, const QString& path,
+                                    TFaultDataSet& set, EventLog& log, Messages& messages) {
+    set.clear_FD();
+    set.FDList.reserve(static_cast<size_t>(lines.size()));
+    TFDLineContext context{path, &log, &messages, false};
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (auto datum = read_fault_datum_line(lines[i], static_cast<int>(i + 1), context))
+            set.FDList.push_back(std::move(*datum));
+    }
+    set.FDList.shrink_to_fit();
+
+    TFDReadResult result;
+    result.read = true;
+    result.orientation_error = context.orientation_error;
+    return result;
+}
+
+TFDReadResult read_fault_data_file(const QString& path, TFaultDataSet& set, EventLog& log,
+                                   Messages& messages) {
+    TTextReadResult text = read_text_lines(path);
+    if (!text.ok) {
+        TFDReadResult result;
+        result.error = text.error;
+        return result;
+    }
+    return read_fault_data_lines(text.lines, path, set, log, messages);
+}
+
+QString orientation_error_message(const QString& path) {
+    return QStringLiteral("There is at least an error in file [") + path +
+           QStringLiteral("].\r\nSee [") + log_file_name + QStringLiteral("].");
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+// The fault-slip data reader (.efd, .fdt) and the fault-datum line format, which the
+// inversion-result reader shares.
+
+#include "core/logger.h"
+#include "core/messages.h"
+#include "faults/fd_classes.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Where a datum line is read from: the file path and 1-based line numbers for messages and
+// the log, and whether an orientation of this file has failed the range check already (the
+// log gets one such line per file).
+struct TFDLineContext {
+    QString path;
+    EventLog* log = nullptr;
+    Messages* messages = nullptr;
+    bool orientation_error = false;
+};
+
+// Prepares, classifies and reads one line. Returns no datum for skipped lines; reports
+// "invalid data at line #k" for lines that do not convert.
+std::optional<TFaultData> read_fault_datum_line(const QString& line, int line_number,
+                                                TFDLineContext& context);
+
+struct TFDReadResult {
+    bool read = false;              // false: the file could not be read; the set is unchanged
+    QString error;                  // why, when !read
+    bool orientation_error = false; // some orientation was out of range (logged)
+};
+
+// Reads every datum line of the text into set, which is emptied first.
+TFDReadResult read_fault_data_lines(const QStringList& lines, const QString& path,
+                                    TFaultDataSet& set, EventLog& log, Messages& messages);
+// Reads the file; when it cannot be read, set is left as it was.
+TFDReadResult read_fault_data_file(const QString& path, TFaultDataSet& set, EventLog& log,
+                                   Messages& messages);
+
+// "There is at least an error in file [path]." CR LF "See [QMT.log]."
+QString orientation_error_message(const QString& path);

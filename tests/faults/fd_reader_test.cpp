@@ -1,0 +1,201 @@
+#include "faults/fd_reader.h"
+
+#include "tests/support/test_support.h"
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Reading {
+    TempFolder folder;
+    EventLog log{folder.path(QStringLiteral("QMT.log"))};
+    RecordingMessages messages;
+    TFaultDataSet set;
+    TFDReadResult result;
+
+    void read_lines(const QStringList& lines, const QString& path = QStringLiteral("site.efd")) {
+        result = read_fault_data_lines(lines, path, set, log, messages);
+    }
+    void read_file(const QByteArray& bytes) {
+        const QString path = folder.write(QStringLiteral("site.efd"), bytes);
+        result = read_fault_data_file(path, set, log, messages);
+    }
+    QStringList log_lines() const {
+        return QString::fromUtf8(folder.read(QStringLiteral("QMT.log")))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+};
+
+TEST(FaultDataReader, ReadsEveryKindOfDatumLine) {
+    Reading r;
+    r.read_lines({"120 30 200 20 N", "F 120.5 30 200 20 r", "M 40 60 310 5 D",
+                  "S 90 80 0 0 S & 180 0 S & 10 5 N", "L 120 30 200 20 U"});
+    ASSERT_TRUE(r.result.read);
+    EXPECT_TRUE(r.messages.shown.isEmpty());
+    ASSERT_EQ(r.set.count(), 5);
+
+    const TFaultData& full = r.set.FDList[0];
+    EXPECT_EQ(full.datatype, TDataType::Ful);
+    ASSERT_EQ(full.SDList.size(), 1u);
+    EXPECT_EQ(full.SDList[0].Pazpl, make_azpl(120, 30));
+    EXPECT_EQ(full.SDList[0].Lazpl, make_azpl(200, 20));
+    EXPECT_EQ(full.SDList[0].sense, TSense::N);
+    EXPECT_LT(full.SDList[0].v.z, 0.0f); // composed
+
+    EXPECT_EQ(r.set.FDList[1].SDList[0].Pazpl.az, 120.5f);
+    EXPECT_EQ(r.set.FDList[1].SDList[0].sense, TSense::R);
+
+    const TFaultData& mec = r.set.FDList[2];
+    EXPECT_EQ(mec.datatype, TDataType::Mec);
+    ASSERT_EQ(mec.SDList.size(), 2u);
+    EXPECT_EQ(mec.SDList[1].Pazpl, compose_second_nodal_plane(mec.SDList[0]).Pazpl);
+
+    const TFaultData& sen = r.set.FDList[3];
+    EXPECT_EQ(sen.datatype, TDataType::Sen);
+    ASSERT_EQ(sen.SDList.size(), 3u);
+    for (const TSlipData& sd : sen.SDList)
+        EXPECT_EQ(sd.Pazpl, make_azpl(90, 80));
+    EXPECT_EQ(sen.SDList[1].Lazpl, make_azpl(180, 0));
+    EXPECT_EQ(sen.SDList[2].Lazpl, make_azpl(10, 5));
+    EXPECT_EQ(sen.SDList[2].sense, TSense::N);
+    EXPECT_LT(sen.SDList[2].v.z, 0.0f);
+
+    EXPECT_EQ(r.set.FDList[4].datatype, TDataType::Lin);
+    EXPECT_EQ(r.set.FDList[4].SDList[0].sense, TSense::U);
+}
+
+TEST(FaultDataReader, SkipsLinesThatAreNotDataWithoutMessage) {
+    Reading r;
+    r.read_lines({"f 120 30 200 20 N", "-10 30 200 20 N", "+10 30 200 20 N", "120 30 200 20", "",
+                  "   ", "# comment 120 30 200 20 N", "  \t# indented comment", "X 120 30 200 20 N",
+                  "fault 120 30 200 20 N"});
+    EXPECT_EQ(r.set.count(), 0);
+    EXPECT_TRUE(r.messages.shown.isEmpty());
+}
+
+TEST(FaultDataReader, LinePreparation) {
+    Reading r;
+    r.read_lines({"  \t120 30 200 20 N  ", "120\t30 \t 200\t\t20\tN", "120 30 200 20 N # a b c",
+                  ".5 30 200 20 N", "Fault 120 30 200 20 x", "Sx 90 80 0 0 n & 180 0 s",
+                  "S 90 80 0 0 S & 180 0 S # note", "S 90 80 0 0 S &", "F 1.2e2 3E1 200 20 h"});
+    EXPECT_TRUE(r.messages.shown.isEmpty());
+    ASSERT_EQ(r.set.count(), 9);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(r.set.FDList[i].SDList.size(), 1u);
+        EXPECT_EQ(r.set.FDList[i].SDList[0].Pazpl, make_azpl(120, 30));
+        EXPECT_EQ(r.set.FDList[i].SDList[0].Lazpl, make_azpl(200, 20));
+    }
+    EXPECT_EQ(r.set.FDList[3].SDList[0].Pazpl.az, 0.5f);
+    EXPECT_EQ(r.set.FDList[4].datatype, TDataType::Ful);
+    EXPECT_EQ(r.set.FDList[4].SDList[0].sense, TSense::U);
+
+    const TFaultData& sx = r.set.FDList[5];
+    EXPECT_EQ(sx.datatype, TDataType::Sen);
+    ASSERT_EQ(sx.SDList.size(), 2u);
+    EXPECT_EQ(sx.SDList[0].sense, TSense::N);
+    EXPECT_EQ(sx.SDList[1].sense, TSense::S);
+    EXPECT_EQ(r.set.FDList[6].SDList.size(), 2u);
+    EXPECT_EQ(r.set.FDList[7].SDList.size(), 1u); // a lone "&" reads nothing more
+    EXPECT_EQ(r.set.FDList[8].SDList[0].Pazpl, make_azpl(120, 30));
+    EXPECT_EQ(r.set.FDList[8].SDList[0].sense, TSense::H);
+}
+
+TEST(FaultDataReader, BadNumbersDropTheDatumAndReadingGoesOn) {
+    Reading r;
+    r.read_lines({"# header", "", "120 30 200 20 N", "120 30 2O0 20 N", "S 90 80 0 0 S & 18O 0 S",
+                  "F 120 30 200 20", "S 90 80 0 0 S & 180 0", "S 90 80 0 0 S & 180",
+                  "M 40 60 310 5 D", "F 120 30 200 20 N 1e999", "F 1e999 30 200 20 N"});
+    EXPECT_EQ(r.messages.shown,
+              QStringList({"invalid data at line #4", "invalid data at line #5",
+                           "invalid data at line #6", "invalid data at line #7",
+                           "invalid data at line #8", "invalid data at line #11"}));
+    ASSERT_EQ(r.set.count(), 3);
+    EXPECT_EQ(r.set.FDList[1].datatype, TDataType::Mec);
+    EXPECT_EQ(r.set.FDList[2].SDList.size(), 1u); // tokens after the sense are ignored
+}
+
+TEST(FaultDataReader, LogsTheFirstOrientationOutOfRangeOnly) {
+    Reading r;
+    r.log.reset_log();
+    r.read_lines(
+        {"# two bad data", "120 95 200 20 N", "", "120 30 200 -3 N", "S 90 80 0 0 S & 400 0 S"},
+        QStringLiteral("/data/site.efd"));
+    EXPECT_TRUE(r.result.orientation_error);
+    EXPECT_EQ(r.set.count(), 3); // kept and used like any other
+    EXPECT_TRUE(r.messages.shown.isEmpty());
+    EXPECT_EQ(r.log_lines(), QStringList("ERROR: Input azpl is out of range. [routine=read_FD] "
+                                         "[file=/data/site.efd] [line=2]"));
+    EXPECT_EQ(orientation_error_message(QStringLiteral("/data/site.efd")),
+              QStringLiteral("There is at least an error in file [/data/site.efd].\r\n"
+                             "See [QMT.log]."));
+}
+
+TEST(FaultDataReader, ChecksTheLineationAndAndGroups) {
+    for (const char* line : {"120 30 200 91 N", "120 30 -1 20 N", "S 90 80 0 0 S & 361 0 S"}) {
+        Reading r;
+        r.read_lines({line});
+        EXPECT_TRUE(r.result.orientation_error) << line;
+        EXPECT_EQ(r.log_lines().size(), 1);
+    }
+    Reading ok;
+    ok.read_lines({"360 90 0 0 N", "0 0 360 90 N"});
+    EXPECT_FALSE(ok.result.orientation_error);
+    EXPECT_TRUE(ok.log_lines().isEmpty());
+}
+
+TEST(FaultDataReader, ReplacesThePreviousSet) {
+    Reading r;
+    r.read_lines({"120 30 200 20 N", "120 30 200 20 N"});
+    r.read_lines({"# only comments", ""});
+    EXPECT_TRUE(r.result.read);
+    EXPECT_EQ(r.set.count(), 0);
+}
+
+TEST(FaultDataReader, FileEncodingsAndLineEnds) {
+    const QByteArray body = "# \xc3\xa9t\xc3\xa9 site\r120 30 200 20 N\r\r90 80 0 0 S\r";
+    Reading cr;
+    cr.read_file(body);
+    EXPECT_EQ(cr.set.count(), 2);
+
+    Reading bom;
+    bom.read_file("\xef\xbb\xbf"
+                  "120 30 200 20 N\r\n120 30 200 20 N\n");
+    EXPECT_EQ(bom.set.count(), 2);
+
+    QByteArray utf16("\xff\xfe");
+    const QString text = QStringLiteral("# Köln\r\n120 30 2O0 20 N\r\n120 30 200 20 N\r\n");
+    utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    Reading wide;
+    wide.read_file(utf16);
+    EXPECT_EQ(wide.set.count(), 1);
+    EXPECT_EQ(wide.messages.shown, QStringList("invalid data at line #2"));
+
+    Reading latin; // not UTF-8: read as Windows-1252, still parsed
+    latin.read_file("# Z\xfcrich\n120\t30\t200\t20\tN\n");
+    EXPECT_EQ(latin.set.count(), 1);
+}
+
+TEST(FaultDataReader, UnreadableFileLeavesTheSetAlone) {
+    Reading r;
+    r.read_lines({"120 30 200 20 N"});
+    r.result = read_fault_data_file(r.folder.path(QStringLiteral("missing.efd")), r.set, r.log,
+                                    r.messages);
+    EXPECT_FALSE(r.result.read);
+    EXPECT_FALSE(r.result.error.isEmpty());
+    EXPECT_EQ(r.set.count(), 1);
+}
+
+TEST(FaultDataReader, NumbersFollowTheLocale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    Reading r;
+    r.read_lines({"120,5 30 200 20 N", "120.5 30 200 20 N"});
+    QLocale::setDefault(before);
+    ASSERT_EQ(r.set.count(), 1);
+    EXPECT_EQ(r.set.FDList[0].SDList[0].Pazpl.az, 120.5f);
+    EXPECT_EQ(r.messages.shown, QStringList("invalid data at line #2"));
+}
+
+} // namespace

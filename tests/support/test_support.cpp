@@ -1,0 +1,20 @@
+#include "tests/support/test_support.h"
+
+#include <QFile>
+
+QString TempFolder::write(const QString& name, const QByteArray& bytes) const {
+    const QString p = path(name);
+    QFile f(p);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return p;
+}
+
+QByteArray TempFolder::read(const QString& name) const {
+    QFile f(path(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString test_data_path(const QString& name) {
+    return QStringLiteral(QUOMTEL_TEST_DATA_DIR "/") + name;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/messages.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// Records what the code under test would have shown; ask() answers from a preset.
+class RecordingMessages : public Messages {
+public:
+    void show(const QString& text) override { shown.append(text); }
+    bool ask(const QString& caption, const QString& text) override {
+        asked.append(caption + QStringLiteral(": ") + text);
+        return answer;
+    }
+    QStringList shown;
+    QStringList asked;
+    bool answer = true;
+};
+
+// A temporary folder with helpers to write and read files byte for byte.
+class TempFolder {
+public:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QString write(const QString& name, const QByteArray& bytes) const;
+    QByteArray read(const QString& name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+QString test_data_path(const QString& name);
