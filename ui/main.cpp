@@ -1,57 +1,116 @@
 #include "ui/main.h"
 
+#include "ui/about.h"
+#include "ui/compatibility.h"
+#include "ui/dialogs.h"
+#include "ui/fd_view.h"
+#include "ui/st_view.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
-QAction* file_action(QObject* owner, const QString& caption, const char* name) {
+QAction* file_action(QObject* owner, const QString& caption, const char* name,
+                     const char* icon = nullptr) {
     auto* action = new QAction(caption, owner);
     action->setObjectName(QString::fromLatin1(name));
     action->setProperty("category", QStringLiteral("FileIO"));
+    if (icon)
+        action->setIcon(QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(icon)));
     return action;
+}
+
+QString now_text() {
+    return log_time_text(QDateTime::currentDateTime());
 }
 
 } // namespace
 
-TFormMain::TFormMain(const QString& log_path, QWidget* parent) : QMainWindow(parent) {
+TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Quomtel"));
-    home_dir_ = QCoreApplication::applicationDirPath() + u'/';
-    log_.set_path(log_path.isEmpty() ? default_log_path(home_dir_) : log_path);
-    log_.reset_log();
-    log_.append_log(log_time_text(QDateTime::currentDateTime()) + QStringLiteral(" QMT start."));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quomtel.svg")));
+    if (options.messages) {
+        messages_ = options.messages;
+    } else {
+        own_messages_ = std::make_unique<BoxMessages>(this);
+        messages_ = own_messages_.get();
+    }
+    if (options.dialogs) {
+        dialogs_ = options.dialogs;
+    } else {
+        own_dialogs_ = std::make_unique<QtFileDialogs>(this);
+        dialogs_ = own_dialogs_.get();
+    }
 
-    setPalette(QPalette(QColor(128, 128, 128)));
-    setAutoFillBackground(true);
+    setAcceptDrops(true);
+    home_dir_ = QCoreApplication::applicationDirPath() + u'/';
+    log_.set_path(options.log_path.isEmpty() ? default_log_path(home_dir_) : options.log_path);
+    log_.reset_log();
+    log_.append_log(now_text() + QStringLiteral(" QMT start."));
+
+    // Grey behind the views; the views keep the normal colours.
+    setStyleSheet(QStringLiteral("TFormMain { background: #808080; }"));
+    setDockOptions(AnimatedDocks | AllowTabbedDocks);
+    setTabPosition(Qt::TopDockWidgetArea, QTabWidget::North);
+    setDocumentMode(true);
     build_menu();
     build_status_bar();
-    resize(824, 539 + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+
+    // The views, in this order: the stress view clears check boxes of the fault data view.
+    fd_view = new TFormFD(log_, *messages_, *dialogs_, this);
+    st_view = new TFormST(*fd_view, this);
+    fd_view->st_view = st_view;
+    about = new TFormAbout(this);
+    compat_view = new TFormCompatibility(this);
+    for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
+                            static_cast<TViewDock*>(compat_view)}) {
+        view->setAllowedAreas(Qt::TopDockWidgetArea);
+        view->hide();
+        connect(view, &QDockWidget::topLevelChanged, this,
+                [this, view](bool floating) { view_floating_changed(view, floating); });
+        connect(view, &TViewDock::closed_while_floating, qApp, &QCoreApplication::quit,
+                Qt::QueuedConnection);
+    }
+    connect_actions();
+    resize(824, 539 + menuBar()->sizeHint().height()); // the client area holds the status bar
 }
 
 TFormMain::~TFormMain() {
-    log_.append_log(log_time_text(QDateTime::currentDateTime()) + QStringLiteral(" QMT end."));
+    log_.append_log(now_text() + QStringLiteral(" QMT end."));
 }
 
 void TFormMain::build_menu() {
-    ActionOpenIR = file_action(this, QStringLiteral("&Inversion Result"), "ActionOpenIR");
-    ActionOpenFD = file_action(this, QStringLiteral("&Fault Data"), "ActionOpenFD");
-    ActionOpenST = file_action(this, QStringLiteral("&Stress Tensor"), "ActionOpenST");
+    ActionOpenIR =
+        file_action(this, QStringLiteral("&Inversion Result"), "ActionOpenIR", "open.svg");
+    ActionOpenFD = file_action(this, QStringLiteral("&Fault Data"), "ActionOpenFD", "open.svg");
+    ActionOpenST = file_action(this, QStringLiteral("&Stress Tensor"), "ActionOpenST", "open.svg");
     ActionOpenST->setEnabled(false);
     ActionSaveDataMisfit = file_action(this, QStringLiteral("&Misfit, normal && shear stresses"),
-                                       "ActionSaveDataMisfit");
-    ActionSaveDataTheoretical =
-        file_action(this, QStringLiteral("&Theoretical Slip"), "ActionSaveDataTheoretical");
-    ActionSaveDataStressTensor =
-        file_action(this, QStringLiteral("&Stress Tensor"), "ActionSaveDataStressTensor");
-    ActionSaveGraphFD = file_action(this, QStringLiteral("&Fault Data"), "ActionSaveGraphFD");
-    ActionSaveGraphST = file_action(this, QStringLiteral("&Stress Tensor"), "ActionSaveGraphST");
-    ActionSaveGraphMisfit =
-        file_action(this, QStringLiteral("Misfit &Histogram"), "ActionSaveGraphMisfit");
-    ActionSaveGraphMohr = file_action(this, QStringLiteral("&Mohr Circle"), "ActionSaveGraphMohr");
+                                       "ActionSaveDataMisfit", "save.svg");
+    ActionSaveDataTheoretical = file_action(this, QStringLiteral("&Theoretical Slip"),
+                                            "ActionSaveDataTheoretical", "save.svg");
+    ActionSaveDataStressTensor = file_action(this, QStringLiteral("&Stress Tensor"),
+                                             "ActionSaveDataStressTensor", "save.svg");
+    ActionSaveGraphFD =
+        file_action(this, QStringLiteral("&Fault Data"), "ActionSaveGraphFD", "picture.svg");
+    ActionSaveGraphST =
+        file_action(this, QStringLiteral("&Stress Tensor"), "ActionSaveGraphST", "picture.svg");
+    ActionSaveGraphMisfit = file_action(this, QStringLiteral("Misfit &Histogram"),
+                                        "ActionSaveGraphMisfit", "picture.svg");
+    ActionSaveGraphMohr =
+        file_action(this, QStringLiteral("&Mohr Circle"), "ActionSaveGraphMohr", "picture.svg");
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     QMenu* open = file->addMenu(QStringLiteral("&Open"));
@@ -63,19 +122,154 @@ void TFormMain::build_menu() {
     save_graphics->addActions(
         {ActionSaveGraphFD, ActionSaveGraphST, ActionSaveGraphMisfit, ActionSaveGraphMohr});
     file->addSeparator();
-    ActionExit = file->addAction(QStringLiteral("E&xit"));
+    ActionExit =
+        file->addAction(QIcon(QStringLiteral(":/icons/exit.svg")), QStringLiteral("E&xit"));
     ActionExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(ActionExit, &QAction::triggered, qApp, &QCoreApplication::quit);
+    connect(ActionExit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    ActionVersion = help->addAction(QStringLiteral("&Version"));
+    ActionVersion =
+        help->addAction(QIcon(QStringLiteral(":/icons/about.svg")), QStringLiteral("&Version"));
 }
 
 void TFormMain::build_status_bar() {
-    auto* panel0 = new QLabel(this);
-    auto* panel1 = new QLabel(this);
-    panel0->setFixedWidth(100);
-    panel1->setFixedWidth(50);
-    statusBar()->addWidget(panel0);
-    statusBar()->addWidget(panel1);
+    const int widths[2] = {100, 50};
+    for (int width : widths) {
+        auto* panel = new QLabel(this);
+        panel->setFixedWidth(width);
+        statusBar()->addWidget(panel);
+    }
+}
+
+bool TFormMain::fault_data_and_designation_ready() {
+    if (fd_view->FD_loaded && st_view->ST_designated)
+        return true;
+    messages_->show(
+        QStringLiteral("Fault Data must be loaded AND\r\nStress State must be designated."));
+    return false;
+}
+
+void TFormMain::connect_actions() {
+    connect(ActionOpenFD, &QAction::triggered, this, [this] {
+        activate(fd_view);
+        const QString path = fd_view->run_open_dialog();
+        if (path.isEmpty())
+            return;
+        fd_view->read_FD(path);
+        fd_view->update_FD_ListBox();
+        fd_view->ActionDrawExecute(this);
+    });
+    connect(ActionOpenIR, &QAction::triggered, this, [this] { activate(st_view); });
+    connect(ActionOpenST, &QAction::triggered, this, [this] {
+        activate(st_view);
+        messages_->show(QStringLiteral("Sorry, under construction..."));
+    });
+    connect(ActionSaveDataMisfit, &QAction::triggered, this,
+            [this] { fault_data_and_designation_ready(); });
+    connect(ActionSaveDataTheoretical, &QAction::triggered, this,
+            [this] { fault_data_and_designation_ready(); });
+    connect(ActionSaveDataStressTensor, &QAction::triggered, this, [this] {
+        if (!st_view->ST_loaded)
+            messages_->show(QStringLiteral("Stress Tensor must be loaded."));
+    });
+    connect(ActionSaveGraphFD, &QAction::triggered, this, [this] { activate(fd_view); });
+    connect(ActionSaveGraphST, &QAction::triggered, this, [this] { activate(st_view); });
+    connect(ActionSaveGraphMisfit, &QAction::triggered, this, [this] { activate(compat_view); });
+    connect(ActionSaveGraphMohr, &QAction::triggered, this, [this] { activate(compat_view); });
+    connect(ActionVersion, &QAction::triggered, this, [this] { about->show_centred_on(*this); });
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_once_)
+        return;
+    shown_once_ = true;
+    for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
+                            static_cast<TViewDock*>(compat_view)}) {
+        dock_view(view);
+        view->show();
+    }
+    st_view->raise();
+}
+
+void TFormMain::dock_view(TViewDock* view) {
+    // A docked view always becomes the last tab.
+    const auto others = std::find(docked_.begin(), docked_.end(), view);
+    if (others != docked_.end())
+        docked_.erase(others);
+    if (docked_.empty())
+        addDockWidget(Qt::TopDockWidgetArea, view);
+    else
+        tabifyDockWidget(docked_.back(), view);
+    docked_.push_back(view);
+    view->tag = static_cast<int>(docked_.size()) - 1;
+}
+
+void TFormMain::view_floating_changed(TViewDock* view, bool floating) {
+    if (floating) {
+        if (view->tag < 0)
+            return;
+        const int t = view->tag;
+        docked_.erase(std::remove(docked_.begin(), docked_.end(), view), docked_.end());
+        for (TViewDock* other : docked_)
+            if (other->tag > t)
+                --other->tag;
+        view->tag = -1;
+    } else if (view->tag < 0) {
+        // Docked back by the user: move it behind the other tabs once the drop has finished.
+        QTimer::singleShot(0, this, [this, view] {
+            if (!view->isFloating() && view->tag < 0) {
+                dock_view(view);
+                view->show();
+                view->raise();
+            }
+        });
+    }
+}
+
+void TFormMain::activate(TViewDock* view) {
+    if (view->tag == -1) {
+        view->raise();
+        view->activateWindow();
+    } else {
+        view->raise(); // selects its tab
+    }
+}
+
+void TFormMain::open_file(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QString ext = suffix.isEmpty() ? QString() : u'.' + suffix;
+    if (ext == QStringLiteral(".efd") || ext == QStringLiteral(".fdt")) {
+        activate(fd_view);
+        fd_view->read_FD(path);
+        fd_view->update_FD_ListBox();
+        fd_view->ActionDrawExecute(this);
+    } else if (ext == QStringLiteral(".tlv") || ext == QStringLiteral(".bk4")) {
+        activate(st_view);
+        st_view->read_IR(path);
+        fd_view->update_FD_ListBox();
+        fd_view->ActionDrawExecute(this);
+    } else {
+        messages_->show(QStringLiteral("Invalid file extension [") + ext + u']');
+    }
+}
+
+void TFormMain::drop_files(const QStringList& paths) {
+    if (!paths.isEmpty())
+        open_file(paths.constFirst());
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    event->acceptProposedAction();
+    // Reading may show boxes: let the desktop's drag finish first.
+    QTimer::singleShot(0, this, [this, paths] { drop_files(paths); });
 }

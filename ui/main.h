@@ -6,18 +6,38 @@
 
 #include <QMainWindow>
 
+#include <memory>
+#include <vector>
+
+class FileDialogs;
+class Messages;
 class QAction;
-class QLabel;
+class TFormAbout;
+class TFormCompatibility;
+class TFormFD;
+class TFormST;
+class TViewDock;
+
+// What the window reports through and asks with; empty members get real boxes and dialogs.
+struct TMainOptions {
+    QString log_path; // empty: QMT.log beside the executable (or the per-user data folder)
+    Messages* messages = nullptr;
+    FileDialogs* dialogs = nullptr;
+};
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
-    // log_path empty: QMT.log beside the executable (or the per-user data folder).
-    explicit TFormMain(const QString& log_path = QString(), QWidget* parent = nullptr);
+    explicit TFormMain(const TMainOptions& options = {}, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     EventLog& event_log() { return log_; }
     const QString& home_dir() const { return home_dir_; }
+
+    TFormFD* fd_view = nullptr;
+    TFormST* st_view = nullptr;
+    TFormAbout* about = nullptr;
+    TFormCompatibility* compat_view = nullptr;
 
     QAction* ActionOpenIR = nullptr;
     QAction* ActionOpenFD = nullptr;
@@ -32,10 +52,34 @@ public:
     QAction* ActionExit = nullptr;
     QAction* ActionVersion = nullptr;
 
+    // Brings a floating view to the front, or selects the tab of a docked one.
+    void activate(TViewDock* view);
+    // Routes a file by its extension, as a drop does.
+    void open_file(const QString& path);
+    // The first file of a drop only.
+    void drop_files(const QStringList& paths);
+    // The docked views in tab order.
+    const std::vector<TViewDock*>& docked_views() const { return docked_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void build_menu();
     void build_status_bar();
+    void connect_actions();
+    void dock_view(TViewDock* view);
+    void view_floating_changed(TViewDock* view, bool floating);
+    bool fault_data_and_designation_ready();
 
+    std::unique_ptr<Messages> own_messages_;
+    std::unique_ptr<FileDialogs> own_dialogs_;
+    Messages* messages_ = nullptr;
+    FileDialogs* dialogs_ = nullptr;
     QString home_dir_;
     EventLog log_;
+    std::vector<TViewDock*> docked_;
+    bool shown_once_ = false;
 };

@@ -1,0 +1,148 @@
+// Makes the bundled example data: faults of one made-up site that slipped under one stress state
+// (normal faulting, sigma3 trending 110), with measurement noise and a few outliers.
+// Usage: quomtel-make-examples OUTPUT_FOLDER
+
+#include "core/math_operations.h"
+#include "core/text_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QString>
+#include <QStringList>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+struct Stress {
+    Tvector3 e1, e2, e3;
+    double phi;
+};
+
+Stress site_stress() {
+    Stress s;
+    s.e3 = azpl_to_vector3(make_azpl(110, 5));
+    const Tvector3 down{0, 0, -1};
+    s.e1 = normalize3(subtract3(down, scale3(dot_product3(down, s.e3), s.e3)));
+    s.e2 = cross_product3(s.e1, s.e3);
+    s.phi = 0.4;
+    return s;
+}
+
+// Slip of the hanging wall: opposite to the shear traction on the upward normal n.
+Tvector3 theoretical_slip(const Stress& s, const Tvector3& n) {
+    const double c1 = dot_product3(s.e1, n), c2 = dot_product3(s.e2, n);
+    const Tvector3 t = add3(scale3(float(c1), s.e1), scale3(float(c2 * s.phi), s.e2));
+    const Tvector3 tau = subtract3(t, scale3(dot_product3(t, n), n));
+    return negate3(normalize3(tau));
+}
+
+// Rotates the unit vector v within the plane of normal n by the angle a (degrees).
+Tvector3 turn_in_plane(const Tvector3& v, const Tvector3& n, double a) {
+    const Tvector3 w = cross_product3(n, v);
+    const double r = a * deg_to_rad;
+    return normalize3(add3(scale3(float(std::cos(r)), v), scale3(float(std::sin(r)), w)));
+}
+
+char sense_of(const Tvector3& v, const Tvector3& n) {
+    const Tvector3 b = cross_product3(n, v);
+    if (std::abs(v.z) > 0.2f)
+        return v.z < 0 ? 'N' : 'R';
+    return b.z > 0 ? 'S' : 'D';
+}
+
+QString orientation(const Tazpl& a) {
+    return QString::asprintf("%03.0f %02.0f", double(a.az), double(a.pl));
+}
+
+class Site {
+public:
+    explicit Site(unsigned seed) : rng_(seed) {}
+
+    // A plane around the given dip direction and dip, with its upward normal.
+    Tvector3 plane(double dipdir, double dip, double spread, Tazpl& out) {
+        std::normal_distribution<double> noise(0, spread);
+        out = make_azpl(float(std::fmod(dipdir + noise(rng_) + 360, 360)),
+                        float(std::clamp(dip + noise(rng_) / 2, 5.0, 89.0)));
+        return to_upper_hemisphere(azpl_to_vector3(plane_to_pole(out)));
+    }
+    double noise(double spread) { return std::normal_distribution<double>(0, spread)(rng_); }
+    double uniform(double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng_);
+    }
+
+private:
+    std::mt19937 rng_;
+};
+
+QStringList ridge_site() {
+    const Stress stress = site_stress();
+    Site site(20131129);
+    QStringList lines = {
+        QStringLiteral("# Example fault-slip data, made up for Quomtel: site \"Ridge\"."),
+        QStringLiteral("# Kind, dip direction, dip, trend, plunge, sense (F full, M focal, "
+                       "L lineation only, S sense only)."),
+        QStringLiteral("# Normal faulting: sigma1 steep, sigma3 about 110/05, stress ratio "
+                       "about 0.4; a few data do not fit.")};
+
+    // Conjugate normal faults and some oblique planes.
+    const double sets[][2] = {{110, 60}, {290, 62}, {140, 70}, {80, 50}, {300, 75}};
+    for (int i = 0; i < 36; ++i) {
+        const double* set = sets[i % 5];
+        Tazpl p;
+        const Tvector3 n = site.plane(set[0], set[1], 12, p);
+        Tvector3 v = turn_in_plane(theoretical_slip(stress, n), n, site.noise(8));
+        char sense = sense_of(v, n);
+        if (i % 12 == 11) { // outliers: slip far from the predicted one
+            v = turn_in_plane(v, n, site.uniform(70, 150));
+            sense = sense_of(v, n);
+        }
+        lines.append(QStringLiteral("F ") + orientation(p) + u' ' +
+                     orientation(vector3_to_azpl_lower(v)) + u' ' + QChar::fromLatin1(sense));
+    }
+    for (int i = 0; i < 8; ++i) { // focal mechanisms: one nodal plane with its slip
+        Tazpl p;
+        const Tvector3 n = site.plane(i % 2 ? 100 : 280, 48, 10, p);
+        const Tvector3 v = turn_in_plane(theoretical_slip(stress, n), n, site.noise(10));
+        lines.append(QStringLiteral("M ") + orientation(p) + u' ' +
+                     orientation(vector3_to_azpl_lower(v)) + u' ' +
+                     QChar::fromLatin1(sense_of(v, n)));
+    }
+    for (int i = 0; i < 8; ++i) { // striations without a readable sense
+        Tazpl p;
+        const Tvector3 n = site.plane(i % 2 ? 120 : 295, 65, 14, p);
+        const Tvector3 v = turn_in_plane(theoretical_slip(stress, n), n, site.noise(9));
+        lines.append(QStringLiteral("L ") + orientation(p) + u' ' +
+                     orientation(vector3_to_azpl_lower(v)) + QStringLiteral(" U"));
+    }
+    for (int i = 0; i < 8; ++i) { // sense known, slip only bracketed by two directions
+        Tazpl p;
+        const Tvector3 n = site.plane(i % 2 ? 105 : 285, 58, 12, p);
+        const Tvector3 v = theoretical_slip(stress, n);
+        const Tvector3 a = turn_in_plane(v, n, 35 + site.noise(5));
+        const Tvector3 b = turn_in_plane(v, n, -35 + site.noise(5));
+        lines.append(
+            QStringLiteral("S ") + orientation(p) + u' ' + orientation(vector3_to_azpl_lower(a)) +
+            u' ' + QChar::fromLatin1(sense_of(a, n)) + QStringLiteral(" & ") +
+            orientation(vector3_to_azpl_lower(b)) + u' ' + QChar::fromLatin1(sense_of(b, n)));
+    }
+    return lines;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QDir folder(args.size() > 1 ? args[1] : QStringLiteral("."));
+    QString error;
+    const QString path = folder.filePath(QStringLiteral("ridge_site.efd"));
+    if (!write_text_lines(path, ridge_site(), &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return 0;
+}

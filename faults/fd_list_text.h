@@ -1,0 +1,11 @@
+#pragma once
+
+// The text of one line of the fault data list: number, misfit, kind, alternatives, stresses.
+
+#include "faults/fd_classes.h"
+
+#include <QString>
+
+// k counts from 1. With a designated stress state the line also shows the representative
+// misfit and the normal and shear stress of the representative alternative.
+QString fd_list_line(const TFaultData& datum, int k, bool designated);

@@ -1,0 +1,125 @@
+#include "tests/ui/ui_fixture.h"
+#include "ui/picture_area.h"
+#include "ui/text_list.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int count_red(const QImage& image) {
+    int red = 0;
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            if (image.pixel(x, y) == qRgb(255, 0, 0))
+                ++red;
+    return red;
+}
+
+struct FDViewFixture : UiFixture {
+    FDViewFixture() {
+        window->resize(900, 700);
+        window->activate(window->fd_view);
+        QApplication::processEvents();
+    }
+    void open(const QString& name, const QByteArray& text) {
+        window->open_file(write_fault_data(name, text));
+    }
+};
+
+TEST(FaultDataView, CaptionAndCount) {
+    FDViewFixture ui;
+    TFormFD& fd = ui.fd();
+    EXPECT_EQ(fd.windowTitle(), QStringLiteral("Fault Data"));
+    EXPECT_EQ(fd.status_panels[0]->text(), QStringLiteral("Nfd = 0"));
+
+    ui.open(QStringLiteral("abcdef.efd"), "# only a comment\n\n");
+    EXPECT_TRUE(fd.FD_loaded);
+    EXPECT_EQ(fd.windowTitle(), QStringLiteral("FD [abcdef.efd] ")); // 10 characters
+    EXPECT_EQ(fd.status_panels[0]->text(), QStringLiteral("Nfd = 0"));
+
+    ui.open(QStringLiteral("abcdefg.efd"), "120 30 200 20 N\nM 40 60 310 5 D\n");
+    EXPECT_EQ(fd.windowTitle(), QStringLiteral("FD [abcdefg.ef..] "));
+    EXPECT_EQ(fd.status_panels[0]->text(), QStringLiteral("Nfd = 2"));
+    EXPECT_EQ(
+        fd.ListBox->text_model()->lines(),
+        QStringList({"   1 : F 120 30 200 20 N", fd.ListBox->text_model()->lines().value(1)}));
+    EXPECT_TRUE(
+        fd.ListBox->text_model()->lines().value(1).startsWith("   2 : M 040 60 310 05 D /"));
+    // The widest line plus 20 pixels.
+    EXPECT_GT(fd.ListBox->text_model()->line_extent(), 20);
+}
+
+TEST(FaultDataView, MessagesOfAReading) {
+    FDViewFixture ui;
+    ui.open(QStringLiteral("bad.efd"), "120 95 200 20 N\n120 30 2O0 20 N\n120 30 200 -3 N\n");
+    const QString path = ui.folder.path(QStringLiteral("bad.efd"));
+    EXPECT_EQ(ui.messages.shown,
+              QStringList({"invalid data at line #2", "There is at least an error in file [" +
+                                                          path + "].\r\nSee [QMT.log]."}));
+    EXPECT_EQ(ui.fd().FDSet.count(), 2);
+    EXPECT_EQ(ui.log_lines().size(), 2); // start line and one orientation error
+
+    // A file that cannot be read keeps what was loaded.
+    ui.messages.shown.clear();
+    ui.window->open_file(ui.folder.path(QStringLiteral("missing.efd")));
+    EXPECT_EQ(ui.messages.shown.size(), 1);
+    EXPECT_EQ(ui.fd().FDSet.count(), 2);
+    EXPECT_EQ(ui.fd().FD_loaded_filename, QStringLiteral("bad.efd"));
+}
+
+TEST(FaultDataView, MouseReadOut) {
+    FDViewFixture ui;
+    TFormFD& fd = ui.fd();
+    TPictureArea& image = *fd.ImageFD;
+    const int m = std::min({image.width(), image.height(), 1000});
+    ASSERT_GT(m, 100);
+    fd.ImageFDMouseMove(QPoint(m / 2, m / 2));
+    EXPECT_TRUE(fd.status_panels[1]->text().endsWith(QStringLiteral(" / 90.0")))
+        << fd.status_panels[1]->text().toStdString();
+    const QString inside = fd.status_panels[1]->text();
+    fd.ImageFDMouseMove(QPoint(1, 1)); // outside the net
+    EXPECT_EQ(fd.status_panels[1]->text(), inside);
+    // Straight above the centre, near the primitive circle: north, nearly horizontal.
+    fd.ImageFDMouseMove(QPoint(m / 2, int(m * 0.06)));
+    EXPECT_TRUE(fd.status_panels[1]->text().startsWith(QStringLiteral("0.0 / ")));
+}
+
+TEST(FaultDataView, ListClickHighlightsAndDrawClears) {
+    FDViewFixture ui;
+    TFormFD& fd = ui.fd();
+    ui.open(QStringLiteral("two.efd"), "120 30 200 20 N\nM 40 60 310 5 D\n");
+    EXPECT_EQ(count_red(fd.bmpFD), 0);
+
+    fd.ListBox->setCurrentIndex(fd.ListBox->text_model()->index(1));
+    EXPECT_EQ(fd.ListBox->selected_row(), 1);
+    EXPECT_GT(count_red(fd.bmpFD), 10);
+    EXPECT_EQ(fd.ImageFD->picture(), fd.bmpFD);
+
+    fd.ButtonDraw->click();
+    EXPECT_EQ(fd.ListBox->selected_row(), -1);
+    EXPECT_EQ(count_red(fd.bmpFD), 0);
+}
+
+TEST(FaultDataView, RadioGroupsTakeEffectAtTheNextDrawing) {
+    FDViewFixture ui;
+    TFormFD& fd = ui.fd();
+    ui.open(QStringLiteral("one.efd"), "120 30 200 20 N\n");
+    EXPECT_EQ(fd.plotmethod, TPlotMethod::TLD);
+    EXPECT_EQ(fd.projection, TProjection::EArea);
+    const QImage before = fd.bmpFD;
+
+    fd.plot_method_items[0]->click();
+    fd.projection_items[0]->click();
+    EXPECT_EQ(fd.plotmethod, TPlotMethod::GCA);
+    EXPECT_EQ(fd.projection, TProjection::EAngle);
+    EXPECT_EQ(fd.bmpFD, before);
+
+    fd.ButtonDraw->click();
+    EXPECT_NE(fd.bmpFD, before);
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "tests/ui/ui_fixture.h"
+#include "ui/compatibility.h"
+#include "ui/st_view.h"
+
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The texts of the tab bar that holds the docked views, in tab order.
+QStringList tab_texts(const TFormMain& window) {
+    for (QTabBar* bar : window.findChildren<QTabBar*>()) {
+        if (bar->count() < 2)
+            continue;
+        QStringList texts;
+        for (int i = 0; i < bar->count(); ++i)
+            texts.append(bar->tabText(i));
+        return texts;
+    }
+    return {};
+}
+
+QString current_tab(const TFormMain& window) {
+    for (QTabBar* bar : window.findChildren<QTabBar*>())
+        if (bar->count() >= 2)
+            return bar->tabText(bar->currentIndex());
+    return {};
+}
+
+std::vector<int> tags(const TFormMain& w) {
+    return {w.fd_view->tag, w.st_view->tag, w.compat_view->tag};
+}
+
+TEST(MainWindow, StartUp) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Quomtel"));
+    EXPECT_EQ(tags(w), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(tab_texts(w), QStringList({"Fault Data", "Stress Tensor", "Compatibility"}));
+    EXPECT_EQ(current_tab(w), QStringLiteral("Stress Tensor"));
+    // The stress view clears the designation check boxes when it is created.
+    EXPECT_FALSE(ui.fd().CheckBoxTheoreticalSlip->isChecked());
+    EXPECT_FALSE(ui.fd().CheckBoxModelFaults->isChecked());
+    EXPECT_FALSE(ui.fd().CheckBoxDesignatedAxes->isChecked());
+    EXPECT_FALSE(w.ActionOpenST->isEnabled());
+    EXPECT_EQ(w.ActionExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(w.ActionSaveDataMisfit->text(), QStringLiteral("&Misfit, normal && shear stresses"));
+    EXPECT_EQ(w.ActionOpenFD->property("category").toString(), QStringLiteral("FileIO"));
+
+    const QStringList log = ui.log_lines();
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].endsWith(QStringLiteral(" QMT start.")));
+    ui.window.reset();
+    const QStringList after = ui.log_lines();
+    ASSERT_EQ(after.size(), 2);
+    EXPECT_TRUE(after[1].endsWith(QStringLiteral(" QMT end.")));
+}
+
+TEST(MainWindow, UndockAndRedockKeepTheTagsOnTheTabs) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    w.fd_view->setFloating(true);
+    QApplication::processEvents();
+    EXPECT_EQ(tags(w), (std::vector<int>{-1, 0, 1}));
+
+    w.fd_view->setFloating(false);
+    QApplication::processEvents();
+    EXPECT_EQ(tags(w), (std::vector<int>{2, 0, 1}));
+    EXPECT_EQ(tab_texts(w), QStringList({"Stress Tensor", "Compatibility", "Fault Data"}));
+
+    // Undocking the middle view of three.
+    w.compat_view->setFloating(true);
+    QApplication::processEvents();
+    EXPECT_EQ(tags(w), (std::vector<int>{1, 0, -1}));
+    w.st_view->setFloating(true);
+    QApplication::processEvents();
+    EXPECT_EQ(tags(w), (std::vector<int>{0, -1, -1}));
+    w.compat_view->setFloating(false);
+    QApplication::processEvents();
+    EXPECT_EQ(tags(w), (std::vector<int>{0, -1, 1}));
+}
+
+TEST(MainWindow, ActivationOfAFloatingOrDockedView) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    w.fd_view->setFloating(true);
+    QApplication::processEvents();
+    w.ActionOpenFD->trigger(); // the dialog is cancelled
+    EXPECT_EQ(ui.dialogs.opened, QStringList("Open Fault-Slip Data"));
+    EXPECT_EQ(current_tab(w), QStringLiteral("Stress Tensor"));
+    EXPECT_EQ(w.fd_view->tag, -1);
+
+    w.ActionSaveGraphMisfit->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(current_tab(w), QStringLiteral("Compatibility"));
+}
+
+TEST(MainWindow, ClosingAFloatingViewEndsTheProgram) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    QSignalSpy closed(w.st_view, &TViewDock::closed_while_floating);
+    w.st_view->setFloating(true);
+    QApplication::processEvents();
+    w.st_view->close();
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST(MainWindow, DropRoutesTheFirstFileByExtension) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    const QString first = ui.write_fault_data(QStringLiteral("first.EFD"), "120 30 200 20 N\n");
+    const QString second =
+        ui.write_fault_data(QStringLiteral("second.efd"), "120 30 200 20 N\n120 30 200 20 N\n");
+    w.drop_files({first, second, second});
+    EXPECT_EQ(ui.fd().FD_loaded_filename, QStringLiteral("first.EFD"));
+    EXPECT_EQ(ui.fd().FDSet.count(), 1);
+    EXPECT_TRUE(current_tab(w).startsWith(QStringLiteral("FD [first.EFD]")));
+    EXPECT_EQ(ui.fd().ListBox->text_model()->rowCount(), 1);
+
+    w.drop_files({ui.folder.path(QStringLiteral("notes.txt"))});
+    w.drop_files({ui.folder.path(QStringLiteral("README"))});
+    EXPECT_EQ(ui.messages.shown,
+              QStringList({"Invalid file extension [.txt]", "Invalid file extension []"}));
+    EXPECT_EQ(ui.fd().FDSet.count(), 1);
+
+    // A real drop event, as the desktop sends it.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(second), QUrl::fromLocalFile(first)});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    QApplication::processEvents();
+    EXPECT_EQ(ui.fd().FD_loaded_filename, QStringLiteral("second.efd"));
+    EXPECT_EQ(ui.fd().FDSet.count(), 2);
+}
+
+TEST(MainWindow, SaveDataNeedsDataAndADesignation) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    w.ActionSaveDataMisfit->trigger();
+    w.ActionSaveDataTheoretical->trigger();
+    w.ActionSaveDataStressTensor->trigger();
+    const QString both =
+        QStringLiteral("Fault Data must be loaded AND\r\nStress State must be designated.");
+    EXPECT_EQ(ui.messages.shown, QStringList({both, both, "Stress Tensor must be loaded."}));
+    EXPECT_TRUE(ui.dialogs.saved.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+#pragma once
+
+// A main window with recorded messages and scripted dialogs, shown offscreen.
+
+#include "tests/support/test_support.h"
+#include "ui/dialogs.h"
+#include "ui/fd_view.h"
+#include "ui/main.h"
+#include "ui/text_list.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+
+class ScriptedDialogs : public FileDialogs {
+public:
+    QString open_file(const TFileDialogSpec& spec) override {
+        opened.append(spec.title);
+        return next_path;
+    }
+    QString save_file(const TFileDialogSpec& spec) override {
+        saved.append(spec.title);
+        return next_path;
+    }
+    QString next_path;
+    QStringList opened;
+    QStringList saved;
+};
+
+struct UiFixture {
+    TempFolder folder;
+    RecordingMessages messages;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TFormMain> window;
+
+    UiFixture() {
+        TMainOptions options;
+        options.log_path = folder.path(QStringLiteral("QMT.log"));
+        options.messages = &messages;
+        options.dialogs = &dialogs;
+        window = std::make_unique<TFormMain>(options);
+        window->show();
+        QApplication::processEvents();
+    }
+
+    TFormFD& fd() { return *window->fd_view; }
+
+    QStringList log_lines() const {
+        return QString::fromUtf8(folder.read(QStringLiteral("QMT.log")))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+
+    QString write_fault_data(const QString& name, const QByteArray& text) {
+        return folder.write(name, text);
+    }
+};

@@ -1,0 +1,54 @@
+#include "ui/dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+
+QString qt_name_filters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        // Qt reads the patterns from the parentheses, separated by spaces.
+        QString description = parts[i];
+        const qsizetype open = description.lastIndexOf(u'(');
+        if (open > 0)
+            description = description.left(open).trimmed();
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            if (p == QStringLiteral("*.*"))
+                p = QStringLiteral("*"); // files without a dot too
+        filters.append(description + QStringLiteral(" (") + patterns.join(u' ') + u')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+void BoxMessages::show(const QString& text) {
+    QMessageBox::information(parent_, QStringLiteral("Quomtel"), text);
+}
+
+bool BoxMessages::ask(const QString& caption, const QString& text) {
+    return QMessageBox::question(parent_, caption, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+QString QtFileDialogs::open_file(const TFileDialogSpec& spec) {
+    const QString path = QFileDialog::getOpenFileName(parent_, spec.title, last_folder_,
+                                                      qt_name_filters(spec.filter));
+    if (!path.isEmpty())
+        last_folder_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+QString QtFileDialogs::save_file(const TFileDialogSpec& spec) {
+    QFileDialog dialog(parent_, spec.title, last_folder_, qt_name_filters(spec.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (!spec.default_extension.isEmpty())
+        dialog.setDefaultSuffix(
+            spec.default_extension.mid(spec.default_extension.startsWith(u'.')));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirm_overwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    last_folder_ = dialog.directory().absolutePath();
+    return dialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,265 @@
+#include "ui/fd_view.h"
+
+#include "core/number_text.h"
+#include "core/text_file.h"
+#include "faults/fd_list_text.h"
+#include "faults/fd_reader.h"
+#include "ui/dialogs.h"
+#include "ui/picture_area.h"
+#include "ui/st_view.h"
+#include "ui/text_list.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const TFileDialogSpec open_dialog_spec{
+    QStringLiteral("Open Fault-Slip Data"),
+    QStringLiteral("Fault-slip data files (*.efd, *.fdt)|*.efd;*.fdt|EFD files (*.efd)|*.efd|"
+                   "FDT files (*.fdt)|*.fdt|All files (*.*)|*.*"),
+    QString(), false};
+
+QGroupBox* radio_group(const QString& title, const QString& first, const QString& second,
+                       QRadioButton* (&items)[2]) {
+    auto* box = new QGroupBox(title);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setSpacing(0);
+    auto* group = new QButtonGroup(box);
+    items[0] = new QRadioButton(first);
+    items[1] = new QRadioButton(second);
+    for (QRadioButton* item : items) {
+        group->addButton(item);
+        layout->addWidget(item);
+    }
+    items[1]->setChecked(true);
+    return box;
+}
+
+QFont list_font() {
+    QFont font(QStringLiteral("Courier"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(12);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+TFormFD::TFormFD(EventLog& log, Messages& messages, FileDialogs& dialogs, QWidget* parent)
+    : TViewDock(QStringLiteral("Fault Data"), parent), log_(log), messages_(messages),
+      dialogs_(dialogs) {
+    setObjectName(QStringLiteral("FormFD"));
+    build_controls();
+    change_flag_FD_loaded(false);
+
+    bmpFD = QImage(fd_plot_size, fd_plot_size, QImage::Format_RGB32);
+    RadioGroupPlotMethodClick();
+    RadioGroupProjectionClick();
+    set_FD_plot_styles(styles);
+    {
+        QPainter canvas(&bmpFD);
+        draw_FD_frame(canvas, styles);
+    }
+    ImageFD->set_picture(bmpFD);
+}
+
+QWidget* TFormFD::build_top_panel() {
+    auto* panel = new QWidget;
+    panel->setFixedHeight(73);
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->addWidget(radio_group(QStringLiteral("Plot Method"), QStringLiteral("&Great Circle"),
+                                  QStringLiteral("&Tangent Lineation"), plot_method_items));
+    layout->addWidget(radio_group(QStringLiteral("Projection"), QStringLiteral("Equal Angle (&W)"),
+                                  QStringLiteral("Equal Area (&S)"), projection_items));
+
+    auto* designation = new QGroupBox(QStringLiteral("Stress Designation"));
+    auto* checks = new QGridLayout(designation);
+    checks->setContentsMargins(6, 2, 6, 2);
+    checks->setVerticalSpacing(0);
+    CheckBoxTheoreticalSlip = new QCheckBox(QStringLiteral("T&heoretical Slip"));
+    CheckBoxModelFaults = new QCheckBox(QStringLiteral("&Model Faults"));
+    CheckBoxDesignatedAxes = new QCheckBox(QStringLiteral("Designated &Axes"));
+    checks->addWidget(CheckBoxTheoreticalSlip, 0, 0);
+    checks->addWidget(CheckBoxModelFaults, 1, 0);
+    checks->addWidget(CheckBoxDesignatedAxes, 0, 1);
+    for (QCheckBox* box : {CheckBoxTheoreticalSlip, CheckBoxModelFaults, CheckBoxDesignatedAxes})
+        box->setChecked(true);
+    layout->addWidget(designation);
+
+    ButtonDraw = new QPushButton(QStringLiteral("&Draw"));
+    ButtonDraw->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    layout->addWidget(ButtonDraw, 1);
+    return panel;
+}
+
+void TFormFD::build_controls() {
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(build_top_panel());
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(2);
+    ImageFD = new TPictureArea;
+    ImageFD->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    row->addWidget(ImageFD, 1);
+    ListBox = new TTextListView(list_font(), 13);
+    ListBox->setFixedWidth(353);
+    row->addWidget(ListBox);
+    column->addLayout(row, 1);
+
+    StatusBar = new QStatusBar;
+    StatusBar->setSizeGripEnabled(false);
+    const int widths[2] = {80, 100};
+    for (int i = 0; i < 2; ++i) {
+        status_panels[i] = new QLabel;
+        status_panels[i]->setFixedWidth(widths[i]);
+        StatusBar->addWidget(status_panels[i]);
+    }
+    column->addWidget(StatusBar);
+    body->setAutoFillBackground(true); // the main window is grey behind the views
+    setWidget(body);
+    body->resize(762, 501);
+
+    ActionDraw = new QAction(QStringLiteral("&Draw"), this);
+    ActionDraw->setProperty("category", QStringLiteral("Draw"));
+    connect(ActionDraw, &QAction::triggered, this, [this] { ActionDrawExecute(ActionDraw); });
+    connect(ButtonDraw, &QPushButton::clicked, this, [this] { ActionDrawExecute(ButtonDraw); });
+    for (QRadioButton* item : plot_method_items)
+        connect(item, &QRadioButton::clicked, this, &TFormFD::RadioGroupPlotMethodClick);
+    for (QRadioButton* item : projection_items)
+        connect(item, &QRadioButton::clicked, this, &TFormFD::RadioGroupProjectionClick);
+    connect(ListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!drawing_from_list_ && ListBox->selected_row() >= 0)
+            ActionDrawExecute(ListBox);
+    });
+    connect(ImageFD, &TPictureArea::mouse_moved, this, &TFormFD::ImageFDMouseMove);
+}
+
+QString TFormFD::run_open_dialog() {
+    return dialogs_.open_file(open_dialog_spec);
+}
+
+bool TFormFD::stress_designated() const {
+    return st_view && st_view->ST_designated;
+}
+
+void TFormFD::read_FD(const QString& path) {
+    if (path.isEmpty())
+        return;
+    const TTextReadResult text = read_text_lines(path);
+    if (!text.ok) {
+        messages_.show(text.error); // the previous data stay
+        return;
+    }
+    change_flag_FD_loaded(false);
+    const TFDReadResult result = read_fault_data_lines(text.lines, path, FDSet, log_, messages_);
+    update_status_bar();
+    if (result.orientation_error)
+        messages_.show(orientation_error_message(path));
+    change_flag_FD_loaded(true, path);
+}
+
+void TFormFD::change_flag_FD_loaded(bool value, const QString& path) {
+    FD_loaded = value;
+    if (value) {
+        FD_loaded_filename = QFileInfo(path).fileName();
+    } else {
+        FD_loaded_filename.clear();
+        FDSet.clear_FD();
+        ListBox->text_model()->clear();
+    }
+    update_status_bar();
+}
+
+void TFormFD::update_FD_ListBox() {
+    if (!FD_loaded)
+        return;
+    const bool designated = stress_designated();
+    QStringList lines;
+    std::vector<QColor> colours;
+    lines.reserve(FDSet.count());
+    colours.reserve(FDSet.FDList.size());
+    for (int k = 0; k < FDSet.count(); ++k) {
+        const TFaultData& datum = FDSet.FDList[size_t(k)];
+        lines.append(fd_list_line(datum, k + 1, designated));
+        colours.push_back(
+            color_from_value(styles.symb[static_cast<int>(datum.datatype)].font_color));
+    }
+    ListBox->text_model()->set_lines(std::move(lines), std::move(colours));
+    horizontal_scroll_bar_for_ListBox(*ListBox);
+}
+
+void TFormFD::update_status_bar() {
+    if (FD_loaded) {
+        const QString name = FD_loaded_filename.size() <= 10
+                                 ? FD_loaded_filename
+                                 : FD_loaded_filename.left(10) + QStringLiteral("..");
+        setWindowTitle(QStringLiteral("FD [") + name + QStringLiteral("] "));
+    } else {
+        setWindowTitle(QStringLiteral("Fault Data"));
+    }
+    status_panels[0]->setText(QStringLiteral("Nfd = ") + QString::number(FDSet.count()));
+}
+
+void TFormFD::ActionDrawExecute(QObject* sender) {
+    if (sender != ListBox) {
+        drawing_from_list_ = true;
+        ListBox->clearSelection();
+        drawing_from_list_ = false;
+    }
+    TFDPlotLayers layers;
+    layers.projection = projection;
+    layers.plotmethod = plotmethod;
+    if (FD_loaded) {
+        layers.loaded = &FDSet;
+        layers.selected = ListBox->selected_row();
+    }
+    {
+        QPainter canvas(&bmpFD);
+        draw_FD_plot(canvas, styles, layers);
+    }
+    ImageFD->set_picture(bmpFD);
+    update_status_bar();
+}
+
+void TFormFD::RadioGroupPlotMethodClick() {
+    plotmethod = plot_method_items[0]->isChecked() ? TPlotMethod::GCA : TPlotMethod::TLD;
+}
+
+void TFormFD::RadioGroupProjectionClick() {
+    projection = projection_items[0]->isChecked() ? TProjection::EAngle : TProjection::EArea;
+}
+
+void TFormFD::ImageFDMouseMove(QPoint pos) {
+    // The picture is shown at the area's smaller side, but never larger than the plot.
+    const int m = std::min({ImageFD->width(), ImageFD->height(), fd_plot_size});
+    if (m <= 0)
+        return;
+    const float s = float(fd_plot_size) / float(m);
+    const QPoint p(int(std::nearbyint(pos.x() * s)), int(std::nearbyint(pos.y() * s)));
+    const TBaseCircle& net = styles.basecircle;
+    const qint64 dx = p.x() - net.C.x(), dy = p.y() - net.C.y();
+    if (dx * dx + dy * dy >= qint64(net.R) * net.R)
+        return;
+    const Tazpl azpl = point_to_azpl(p, projection, net);
+    status_panels[1]->setText(format_float(QStringLiteral("0.0"), azpl.az) + QStringLiteral(" / ") +
+                              format_float(QStringLiteral("0.0"), azpl.pl));
+}
