@@ -30,7 +30,8 @@ bool read_azpl(const QStringList& tokens, qsizetype at, Tazpl& out, int line_num
                TFDLineContext& context) {
     if (at + 1 >= tokens.size())
         return false;
-    if (!text_to_float(tokens[at], out.az) || !text_to_float(tokens[at + 1], out.pl))
+    if (!text_to_float(tokens[at], out.az, context.decimal_point) ||
+        !text_to_float(tokens[at + 1], out.pl, context.decimal_point))
         return false;
     if (!context.orientation_error && context.log)
         context.orientation_error =
@@ -105,7 +106,7 @@ TFDReadResult read_fault_data_lines(const QStringList& lines, const QString& pat
                                     TFaultDataSet& set, EventLog& log, Messages& messages) {
     set.clear_FD();
     set.FDList.reserve(static_cast<size_t>(lines.size()));
-    TFDLineContext context{path, &log, &messages, false};
+    TFDLineContext context{path, &log, &messages, false, locale_decimal_point()};
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (auto datum = read_fault_datum_line(lines[i], static_cast<int>(i + 1), context))
             set.FDList.push_back(std::move(*datum));

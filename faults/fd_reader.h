@@ -5,6 +5,7 @@
 
 #include "core/logger.h"
 #include "core/messages.h"
+#include "core/number_text.h"
 #include "faults/fd_classes.h"
 
 #include <QString>
@@ -20,6 +21,7 @@ struct TFDLineContext {
     EventLog* log = nullptr;
     Messages* messages = nullptr;
     bool orientation_error = false;
+    QChar decimal_point = locale_decimal_point(); // looked up once per file
 };
 
 // Prepares, classifies and reads one line. Returns no datum for skipped lines; reports

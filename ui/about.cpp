@@ -40,8 +40,9 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
 }
 
 void TFormAbout::show_centred_on(const QWidget& window) {
-    const QRect frame = window.frameGeometry();
-    move(frame.center() - QPoint(width() / 2, height() / 2));
-    show();
+    show(); // the frame is known once shown
+    QRect frame = frameGeometry();
+    frame.moveCenter(window.frameGeometry().center());
+    move(frame.topLeft());
     raise();
 }

@@ -193,13 +193,14 @@ void TFormFD::update_FD_ListBox() {
     if (!FD_loaded)
         return;
     const bool designated = stress_designated();
+    const QChar point = locale_decimal_point();
     QStringList lines;
     std::vector<QColor> colours;
     lines.reserve(FDSet.count());
     colours.reserve(FDSet.FDList.size());
     for (int k = 0; k < FDSet.count(); ++k) {
         const TFaultData& datum = FDSet.FDList[size_t(k)];
-        lines.append(fd_list_line(datum, k + 1, designated));
+        lines.append(fd_list_line(datum, k + 1, designated, point));
         colours.push_back(
             color_from_value(styles.symb[static_cast<int>(datum.datatype)].font_color));
     }

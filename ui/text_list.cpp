@@ -1,6 +1,7 @@
 #include "ui/text_list.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -77,8 +78,19 @@ int TTextListView::selected_row() const {
 
 void horizontal_scroll_bar_for_ListBox(TTextListView& list) {
     const QFontMetrics metrics(list.font());
+    const QStringList& lines = list.text_model()->lines();
     int widest = 0;
-    for (const QString& line : list.text_model()->lines())
-        widest = std::max(widest, metrics.horizontalAdvance(line));
+    if (QFontInfo(list.font()).fixedPitch()) {
+        // Every character is as wide as any other: the longest line is the widest.
+        qsizetype longest = -1;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (longest < 0 || lines[i].size() > lines[longest].size())
+                longest = i;
+        if (longest >= 0)
+            widest = metrics.horizontalAdvance(lines[longest]);
+    } else {
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
     list.text_model()->set_line_extent(widest + 20);
 }

@@ -1,4 +1,5 @@
 #include "tests/ui/ui_fixture.h"
+#include "ui/about.h"
 #include "ui/compatibility.h"
 #include "ui/st_view.h"
 
@@ -6,6 +7,7 @@
 #include <QDropEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QUrl>
@@ -154,6 +156,27 @@ TEST(MainWindow, SaveDataNeedsDataAndADesignation) {
         QStringLiteral("Fault Data must be loaded AND\r\nStress State must be designated.");
     EXPECT_EQ(ui.messages.shown, QStringList({both, both, "Stress Tensor must be loaded."}));
     EXPECT_TRUE(ui.dialogs.saved.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(MainWindow, AboutBoxIsModelessAndCentred) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    w.ActionVersion->trigger();
+    TFormAbout& about = *w.about;
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_FALSE(about.isModal());
+    EXPECT_EQ(about.size(), QSize(281, 173));
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("Quomtel"));
+    EXPECT_LE((about.frameGeometry().center() - w.frameGeometry().center()).manhattanLength(), 2);
+    QPushButton* close = about.findChild<QPushButton*>();
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text(), QStringLiteral("Close"));
+    close->click();
+    EXPECT_FALSE(about.isVisible());
 }
 
 } // namespace
