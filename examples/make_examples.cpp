@@ -1,6 +1,8 @@
 // Makes the bundled example data: faults of one made-up site that slipped under one stress state
 // (normal faulting, sigma3 trending 110), with measurement noise and a few outliers.
-// Usage: quomtel-make-examples OUTPUT_FOLDER
+// Also an inversion result of them: candidate stress states spread over all orientations, each
+// with the number of data it explains as its fitness.
+// Usage: quomtel-make-examples OUTPUT_FOLDER [NUMBER_OF_STATES]
 
 #include "core/math_operations.h"
 #include "core/text_file.h"
@@ -12,7 +14,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <random>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -77,6 +82,64 @@ private:
     std::mt19937 rng_;
 };
 
+// The angle between two unit vectors, degrees.
+double angle_between(const Tvector3& a, const Tvector3& b) {
+    return std::acos(std::clamp(double(dot_product3(a, b)), -1.0, 1.0)) * rad_to_deg;
+}
+
+struct Datum {
+    char kind;
+    std::vector<Tvector3> n, v; // alternatives: normal (upward) and slip
+};
+
+Datum datum_of(const QString& line) {
+    const QStringList t = line.split(u' ', Qt::SkipEmptyParts);
+    Datum d{t[0][0].toLatin1(), {}, {}};
+    const Tvector3 n = to_upper_hemisphere(
+        azpl_to_vector3(plane_to_pole(make_azpl(t[1].toFloat(), t[2].toFloat()))));
+    auto slip = [&](int at) {
+        Tvector3 v = azpl_to_vector3(make_azpl(t[at].toFloat(), t[at + 1].toFloat()));
+        const char sense = t[at + 2][0].toLatin1();
+        const Tvector3 b = cross_product3(n, v);
+        if ((sense == 'N' && v.z > 0) || (sense == 'R' && v.z < 0) || (sense == 'S' && b.z < 0) ||
+            (sense == 'D' && b.z > 0))
+            v = negate3(v);
+        return v;
+    };
+    d.n.push_back(n);
+    d.v.push_back(slip(3));
+    if (d.kind == 'M') { // the auxiliary plane: normal and slip exchanged
+        d.n.push_back(d.v[0].z < 0 ? negate3(d.v[0]) : d.v[0]);
+        d.v.push_back(d.v[0].z < 0 ? negate3(n) : n);
+    }
+    for (int at = 7; d.kind == 'S' && at + 2 < t.size(); at += 4) {
+        d.n.push_back(n);
+        d.v.push_back(slip(at));
+    }
+    return d;
+}
+
+// Whether the stress state explains the datum: slip within 30 degrees of the predicted one (a
+// lineation either way), or, for a sense-only datum, slip within 90 degrees of every candidate.
+bool explains(const Stress& s, const Datum& d) {
+    switch (d.kind) {
+    case 'M':
+        return std::min(angle_between(d.v[0], theoretical_slip(s, d.n[0])),
+                        angle_between(d.v[1], theoretical_slip(s, d.n[1]))) < 30;
+    case 'L': {
+        const double a = angle_between(d.v[0], theoretical_slip(s, d.n[0]));
+        return std::min(a, 180 - a) < 30;
+    }
+    case 'S':
+        for (size_t i = 0; i < d.v.size(); ++i)
+            if (angle_between(d.v[i], theoretical_slip(s, d.n[i])) > 90)
+                return false;
+        return true;
+    default:
+        return angle_between(d.v[0], theoretical_slip(s, d.n[0])) < 30;
+    }
+}
+
 QStringList ridge_site() {
     const Stress stress = site_stress();
     Site site(20131129);
@@ -131,18 +194,69 @@ QStringList ridge_site() {
     return lines;
 }
 
+// The inversion result and its CGP file of candidate states.
+void inversion_result(const QStringList& fault_data, int states, QStringList& result,
+                      QStringList& cgp) {
+    QStringList data;
+    std::vector<Datum> parsed;
+    for (const QString& line : fault_data)
+        if (!line.startsWith(u'#')) {
+            data.append(line);
+            parsed.push_back(datum_of(line));
+        }
+    result.append(QString::number(data.size()));
+    result.append(data);
+    result.append(QString::number(states));
+    result.append(QString::number(states));
+    result.append(QStringLiteral("ridge_site.cgp"));
+
+    Site site(42);
+    cgp.append(QString::number(states) + QStringLiteral(" stress states"));
+    for (int i = 1; i <= states; ++i) {
+        // Uniform over the sphere for sigma1, then sigma3 anywhere perpendicular to it.
+        const double z = site.uniform(-1, 0), a = site.uniform(0, 2 * std::numbers::pi);
+        const double r = std::sqrt(1 - z * z);
+        Stress s;
+        s.e1 = make_vector3(float(r * std::sin(a)), float(r * std::cos(a)), float(z));
+        const Tvector3 any = std::abs(s.e1.z) < 0.9f ? Tvector3{0, 0, 1} : Tvector3{1, 0, 0};
+        const Tvector3 p = normalize3(cross_product3(s.e1, any));
+        const Tvector3 q = cross_product3(s.e1, p);
+        const double t = site.uniform(0, 2 * std::numbers::pi);
+        s.e3 = normalize3(add3(scale3(float(std::cos(t)), p), scale3(float(std::sin(t)), q)));
+        s.e2 = cross_product3(s.e1, s.e3);
+        s.phi = site.uniform(0, 1);
+        int fitness = 0;
+        for (const Datum& d : parsed)
+            fitness += explains(s, d);
+        const Tazpl a1 = vector3_to_azpl_lower(s.e1), a3 = vector3_to_azpl_lower(s.e3);
+        cgp.append(QString::asprintf("%6.1f %5.1f %6.1f %5.1f %6.4f", double(a1.az), double(a1.pl),
+                                     double(a3.az), double(a3.pl), s.phi));
+        result.append(QString::number(i) + u' ' + QString::number(fitness));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     const QDir folder(args.size() > 1 ? args[1] : QStringLiteral("."));
-    QString error;
-    const QString path = folder.filePath(QStringLiteral("ridge_site.efd"));
-    if (!write_text_lines(path, ridge_site(), &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
+    const int states = args.size() > 2 ? args[2].toInt() : 20000;
+    const QStringList fault_data = ridge_site();
+    QStringList result, cgp;
+    inversion_result(fault_data, states, result, cgp);
+    const std::pair<QString, const QStringList*> files[] = {
+        {QStringLiteral("ridge_site.efd"), &fault_data},
+        {QStringLiteral("ridge_site.tlv"), &result},
+        {QStringLiteral("ridge_site.cgp"), &cgp}};
+    for (const auto& [name, lines] : files) {
+        QString error;
+        const QString path = folder.filePath(name);
+        if (!write_text_lines(path, *lines, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
     }
-    std::printf("%s\n", qPrintable(path));
     return 0;
 }

@@ -25,32 +25,43 @@ TDataType datatype_from_letter(QChar c) {
     }
 }
 
-// Reads an orientation from two tokens; the range check logs only the first failure of a file.
-bool read_azpl(const QStringList& tokens, qsizetype at, Tazpl& out, int line_number,
-               TFDLineContext& context) {
-    if (at + 1 >= tokens.size())
-        return false;
-    if (!text_to_float(tokens[at], out.az, context.decimal_point) ||
-        !text_to_float(tokens[at + 1], out.pl, context.decimal_point))
-        return false;
+// Why a datum's tokens could not be read: a token is absent, or it does not convert.
+enum class TTokenStatus { Ok, Missing, Invalid };
+
+TTokenStatus read_number(const QStringList& tokens, qsizetype at, float& out,
+                         const TFDLineContext& context) {
+    if (at >= tokens.size())
+        return TTokenStatus::Missing;
+    return text_to_float(tokens[at], out, context.decimal_point) ? TTokenStatus::Ok
+                                                                 : TTokenStatus::Invalid;
+}
+
+// Reads an orientation from two tokens, in token order, so that the first fault of a line
+// decides how it ends; the range check logs only the first failure of a file.
+TTokenStatus read_azpl(const QStringList& tokens, qsizetype at, Tazpl& out, int line_number,
+                       TFDLineContext& context) {
+    if (const TTokenStatus s = read_number(tokens, at, out.az, context); s != TTokenStatus::Ok)
+        return s;
+    if (const TTokenStatus s = read_number(tokens, at + 1, out.pl, context); s != TTokenStatus::Ok)
+        return s;
     if (!context.orientation_error && context.log)
         context.orientation_error =
             check_azpl(out, routine_name, context.path, line_number, *context.log);
-    return true;
+    return TTokenStatus::Ok;
 }
 
-// Reads the datum; false when a token is missing or does not convert.
-bool read_datum_tokens(const QStringList& tokens, int line_number, TFDLineContext& context,
-                       TFaultData& datum) {
-    datum.datatype = datatype_from_letter(tokens[0][0]);
-
+// Reads the datum from its tokens, the type letter already decided.
+TTokenStatus read_datum_tokens(const QStringList& tokens, int line_number, TFDLineContext& context,
+                               TFaultData& datum) {
     TSlipData first;
-    if (!read_azpl(tokens, 1, first.Pazpl, line_number, context))
-        return false;
-    if (!read_azpl(tokens, 3, first.Lazpl, line_number, context))
-        return false;
+    if (const TTokenStatus s = read_azpl(tokens, 1, first.Pazpl, line_number, context);
+        s != TTokenStatus::Ok)
+        return s;
+    if (const TTokenStatus s = read_azpl(tokens, 3, first.Lazpl, line_number, context);
+        s != TTokenStatus::Ok)
+        return s;
     if (tokens.size() < 6)
-        return false; // a type letter but no sense letter
+        return TTokenStatus::Missing; // a type letter but no sense letter
     first.sense = sense_from_letter(tokens[5][0]);
     compose_slip_data_vectors(first);
     datum.SDList.push_back(first);
@@ -63,16 +74,23 @@ bool read_datum_tokens(const QStringList& tokens, int line_number, TFDLineContex
         for (qsizetype at = 6; at + 1 < tokens.size() && tokens[at].startsWith(u'&'); at += 4) {
             TSlipData more;
             more.Pazpl = datum.SDList.front().Pazpl;
-            if (!read_azpl(tokens, at + 1, more.Lazpl, line_number, context))
-                return false;
+            if (const TTokenStatus s = read_azpl(tokens, at + 1, more.Lazpl, line_number, context);
+                s != TTokenStatus::Ok)
+                return s;
             if (at + 3 >= tokens.size())
-                return false; // the last group lacks its sense letter
+                return TTokenStatus::Missing; // the last group lacks its sense letter
             more.sense = sense_from_letter(tokens[at + 3][0]);
             compose_slip_data_vectors(more);
             datum.SDList.push_back(more);
         }
     }
-    return true;
+    return TTokenStatus::Ok;
+}
+
+void report_invalid_data(int line_number, const TFDLineContext& context) {
+    if (context.messages)
+        context.messages->show(QStringLiteral("invalid data at line #") +
+                               QString::number(line_number));
 }
 
 } // namespace
@@ -93,13 +111,38 @@ std::optional<TFaultData> read_fault_datum_line(const QString& line, int line_nu
         return std::nullopt;
 
     TFaultData datum;
-    if (!read_datum_tokens(tokens, line_number, context, datum)) {
-        if (context.messages)
-            context.messages->show(QStringLiteral("invalid data at line #") +
-                                   QString::number(line_number));
+    datum.datatype = datatype_from_letter(tokens[0][0]);
+    // A missing token is reported like a bad one here: a data file has no structure to break.
+    if (read_datum_tokens(tokens, line_number, context, datum) != TTokenStatus::Ok) {
+        report_invalid_data(line_number, context);
         return std::nullopt;
     }
     return datum;
+}
+
+TIRDatumStatus read_ir_fault_datum_line(QStringView line, int line_number, TFDLineContext& context,
+                                        TFaultData& datum) {
+    datum = TFaultData();
+    // Tabs stay: only spaces separate tokens in this section.
+    QStringList tokens = split_by_delimiter(line, u' ');
+    if (tokens.isEmpty())
+        return TIRDatumStatus::TooFewTokens;
+    if (is_number(QStringView(tokens[0]).left(1)))
+        tokens.prepend(QStringLiteral("F"));
+    datum.datatype = datatype_from_letter(tokens[0][0].toUpper());
+
+    switch (read_datum_tokens(tokens, line_number, context, datum)) {
+    case TTokenStatus::Ok:
+        return TIRDatumStatus::Read;
+    case TTokenStatus::Invalid:
+        report_invalid_data(line_number, context);
+        datum = TFaultData();
+        return TIRDatumStatus::InvalidData;
+    case TTokenStatus::Missing:
+        break;
+    }
+    datum = TFaultData();
+    return TIRDatumStatus::TooFewTokens;
 }
 
 TFDReadResult read_fault_data_lines(const QStringList& lines, const QString& path,

@@ -29,6 +29,19 @@ struct TFDLineContext {
 std::optional<TFaultData> read_fault_datum_line(const QString& line, int line_number,
                                                 TFDLineContext& context);
 
+// How a line of the fault-data section of an inversion result ended.
+enum class TIRDatumStatus {
+    Read,         // datum holds the datum
+    InvalidData,  // a number did not convert; "invalid data at line #k" has been shown
+    TooFewTokens, // blank, or a token the datum needs is absent: the section is broken
+};
+
+// Reads one line of the fault-data section of an inversion result. Unlike a data file, every
+// line is a datum: no comment or blank lines, no five-token minimum, tabs do not separate, and
+// the type letter may be lower case, any other first character meaning a full datum.
+TIRDatumStatus read_ir_fault_datum_line(QStringView line, int line_number, TFDLineContext& context,
+                                        TFaultData& datum);
+
 struct TFDReadResult {
     bool read = false;              // false: the file could not be read; the set is unchanged
     QString error;                  // why, when !read

@@ -40,14 +40,17 @@ int nearest(double x) {
 }
 
 QPoint azpl_to_point(const Tazpl& azpl, TProjection projection, const TBaseCircle& circle) {
+    return azpl_to_point(azpl, projection, circle.C, circle.R);
+}
+
+QPoint azpl_to_point(const Tazpl& azpl, TProjection projection, QPoint centre, int radius) {
     const float theta = float(azpl.az * deg_to_rad);
     const float phi = float(azpl.pl * deg_to_rad);
     const float t = float(eighth_turn - phi / 2.0);
-    const float rho = projection == TProjection::EArea ? float(std::sin(t) * (circle.R * sqrt2))
-                                                       : float(std::tan(t) * circle.R);
+    const float rho = projection == TProjection::EArea ? float(std::sin(t) * (radius * sqrt2))
+                                                       : float(std::tan(t) * radius);
     const float psi = float(quarter_turn - theta);
-    return {circle.C.x() + nearest(std::cos(psi) * rho),
-            circle.C.y() - nearest(std::sin(psi) * rho)};
+    return {centre.x() + nearest(std::cos(psi) * rho), centre.y() - nearest(std::sin(psi) * rho)};
 }
 
 Tazpl point_to_azpl(QPoint point, TProjection projection, const TBaseCircle& circle) {

@@ -59,6 +59,9 @@ struct TCoordAxes2D {
 };
 
 QPoint azpl_to_point(const Tazpl& azpl, TProjection projection, const TBaseCircle& circle);
+// The same on a net given by centre and radius alone: symbols project on small local nets
+// many times per picture, and a TBaseCircle carries a pen and a brush.
+QPoint azpl_to_point(const Tazpl& azpl, TProjection projection, QPoint centre, int radius);
 // Not clamped to the net: points outside the primitive circle give negative plunges (or 0 in
 // the equal-area projection beyond R sqrt 2).
 Tazpl point_to_azpl(QPoint point, TProjection projection, const TBaseCircle& circle);

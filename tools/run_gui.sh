@@ -8,6 +8,6 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exit 0
 fi
 if [ $# -eq 0 ]; then
-  set -- examples/ridge_site.efd
+  set -- examples/ridge_site.tlv
 fi
 exec "$build/bin/quomtel" "$@"

@@ -4,6 +4,8 @@
 #include "core/text_file.h"
 #include "faults/fd_list_text.h"
 #include "faults/fd_reader.h"
+#include "plot/model_faults.h"
+#include "ui/compatibility.h"
 #include "ui/dialogs.h"
 #include "ui/picture_area.h"
 #include "ui/st_view.h"
@@ -229,9 +231,18 @@ void TFormFD::ActionDrawExecute(QObject* sender) {
     TFDPlotLayers layers;
     layers.projection = projection;
     layers.plotmethod = plotmethod;
+    if (stress_designated() && CheckBoxModelFaults->isChecked()) {
+        build_model_faults(ModelFDSet, st_view->designated_ST, projection, styles.basecircle);
+        layers.model_faults = &ModelFDSet;
+    }
+    if (stress_designated() && CheckBoxDesignatedAxes->isChecked())
+        layers.designated_axes = TPrincipalAxisOrientations{
+            st_view->designated_ST.ax[0], st_view->designated_ST.ax[1], st_view->designated_ST.ax[2]};
     if (FD_loaded) {
         layers.loaded = &FDSet;
         layers.selected = ListBox->selected_row();
+        if (stress_designated() && CheckBoxTheoreticalSlip->isChecked())
+            layers.theoretical = &TheoreticalFDSet;
     }
     {
         QPainter canvas(&bmpFD);
@@ -239,6 +250,12 @@ void TFormFD::ActionDrawExecute(QObject* sender) {
     }
     ImageFD->set_picture(bmpFD);
     update_status_bar();
+}
+
+void TFormFD::calc_theoretical_slip_and_misfit(const TStressTensor& st) {
+    const TMifitMeasure measure = compat_view ? compat_view->misfitmeasure : TMifitMeasure::SlipDir;
+    ::calc_theoretical_slip_and_misfit(FDSet, TheoreticalFDSet, st, measure);
+    update_FD_ListBox();
 }
 
 void TFormFD::RadioGroupPlotMethodClick() {

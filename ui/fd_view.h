@@ -4,6 +4,7 @@
 // right. It owns the three fault data sets and the plot's styles and bitmap.
 
 #include "faults/fd_classes.h"
+#include "stress/st_classes.h"
 #include "plot/fd_plot.h"
 #include "ui/view_dock.h"
 
@@ -18,6 +19,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class TFormCompatibility;
 class TFormST;
 class TPictureArea;
 class TTextListView;
@@ -29,6 +31,8 @@ public:
 
     // The stress view, once it exists: designation state and designated stress state.
     TFormST* st_view = nullptr;
+    // The compatibility view, once it exists: the misfit measure.
+    TFormCompatibility* compat_view = nullptr;
 
     TFaultDataSet FDSet;
     TFaultDataSet ModelFDSet;
@@ -60,6 +64,9 @@ public:
     void update_status_bar();
     // Redraws the plot. A redraw from anything but the list drops the list's selection first.
     void ActionDrawExecute(QObject* sender);
+
+    // Theoretical slip, misfit and stresses of every datum for the stress state.
+    void calc_theoretical_slip_and_misfit(const TStressTensor& st);
 
     void RadioGroupPlotMethodClick();
     void RadioGroupProjectionClick();

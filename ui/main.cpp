@@ -70,10 +70,11 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
 
     // The views, in this order: the stress view clears check boxes of the fault data view.
     fd_view = new TFormFD(log_, *messages_, *dialogs_, this);
-    st_view = new TFormST(*fd_view, this);
+    st_view = new TFormST(*fd_view, log_, *messages_, *dialogs_, this);
     fd_view->st_view = st_view;
     about = new TFormAbout(this);
     compat_view = new TFormCompatibility(this);
+    fd_view->compat_view = compat_view;
     for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
                             static_cast<TViewDock*>(compat_view)}) {
         view->setAllowedAreas(Qt::TopDockWidgetArea);
@@ -159,7 +160,12 @@ void TFormMain::connect_actions() {
         fd_view->update_FD_ListBox();
         fd_view->ActionDrawExecute(this);
     });
-    connect(ActionOpenIR, &QAction::triggered, this, [this] { activate(st_view); });
+    connect(ActionOpenIR, &QAction::triggered, this, [this] {
+        activate(st_view);
+        const QString path = st_view->run_open_dialog();
+        if (!path.isEmpty())
+            open_inversion_result(path);
+    });
     connect(ActionOpenST, &QAction::triggered, this, [this] {
         activate(st_view);
         messages_->show(QStringLiteral("Sorry, under construction..."));
@@ -246,12 +252,17 @@ void TFormMain::open_file(const QString& path) {
         fd_view->ActionDrawExecute(this);
     } else if (ext == QStringLiteral(".tlv") || ext == QStringLiteral(".bk4")) {
         activate(st_view);
-        st_view->read_IR(path);
-        fd_view->update_FD_ListBox();
-        fd_view->ActionDrawExecute(this);
+        open_inversion_result(path);
     } else {
         messages_->show(QStringLiteral("Invalid file extension [") + ext + u']');
     }
+}
+
+void TFormMain::open_inversion_result(const QString& path) {
+    st_view->read_IR(path);
+    fd_view->update_FD_ListBox();
+    st_view->ActionDrawExecute();
+    fd_view->ActionDrawExecute(this);
 }
 
 void TFormMain::drop_files(const QStringList& paths) {

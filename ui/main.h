@@ -71,6 +71,7 @@ private:
     void build_status_bar();
     void connect_actions();
     void dock_view(TViewDock* view);
+    void open_inversion_result(const QString& path);
     void view_floating_changed(TViewDock* view, bool floating);
     bool fault_data_and_designation_ready();
 

@@ -199,3 +199,47 @@ TEST(FaultDataReader, NumbersFollowTheLocale) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(InversionResultDatumLine, DiffersFromADataFileLine) {
+    const struct {
+        const char* line;
+        TIRDatumStatus status;
+        TDataType type;
+        size_t alternatives;
+    } rows[] = {
+        {"f 120 30 200 20 N", TIRDatumStatus::Read, TDataType::Ful, 1},
+        {"m 40 60 310 5 D", TIRDatumStatus::Read, TDataType::Mec, 2},
+        {"l 120 30 200 20 U", TIRDatumStatus::Read, TDataType::Lin, 1},
+        {"s 90 80 0 0 S & 180 0 S", TIRDatumStatus::Read, TDataType::Sen, 2},
+        {"X 120 30 200 20 N", TIRDatumStatus::Read, TDataType::Ful, 1},
+        {"# 120 30 200 20 N", TIRDatumStatus::Read, TDataType::Ful, 1},
+        {"45 30 120 25 N", TIRDatumStatus::Read, TDataType::Ful, 1},
+        {"S 90 80 0 0 S &", TIRDatumStatus::Read, TDataType::Sen, 1},
+        {"120\t30 200 20 N", TIRDatumStatus::InvalidData, TDataType::Ful, 0},
+        {"F 12O 30", TIRDatumStatus::InvalidData, TDataType::Ful, 0},
+        {"", TIRDatumStatus::TooFewTokens, TDataType::Ful, 0},
+        {" \t ", TIRDatumStatus::TooFewTokens, TDataType::Ful, 0},
+        {"F 120 30 200 20", TIRDatumStatus::TooFewTokens, TDataType::Ful, 0},
+        {"S 90 80 0 0 S & 180", TIRDatumStatus::TooFewTokens, TDataType::Ful, 0},
+        {"S 90 80 0 0 S & 180 0", TIRDatumStatus::TooFewTokens, TDataType::Ful, 0},
+    };
+    for (const auto& row : rows) {
+        RecordingMessages messages;
+        TFDLineContext context{QStringLiteral("r.tlv"), nullptr, &messages};
+        TFaultData datum;
+        EXPECT_EQ(read_ir_fault_datum_line(QString::fromLatin1(row.line), 4, context, datum),
+                  row.status)
+            << row.line;
+        EXPECT_EQ(datum.SDList.size(), row.alternatives) << row.line;
+        if (row.status == TIRDatumStatus::Read)
+            EXPECT_EQ(datum.datatype, row.type) << row.line;
+        EXPECT_EQ(messages.shown, row.status == TIRDatumStatus::InvalidData
+                                      ? QStringList("invalid data at line #4")
+                                      : QStringList())
+            << row.line;
+    }
+}
+
+} // namespace

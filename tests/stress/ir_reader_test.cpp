@@ -1,1 +1,271 @@
-// placeholder
+#include "stress/ir_reader.h"
+
+#include "tests/support/test_support.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A result with its CGP file, in a temporary folder with a separate executable folder.
+struct Reading {
+    TempFolder folder;
+    QString exe = folder.path(QStringLiteral("exe"));
+    QString path = folder.path(QStringLiteral("r.tlv"));
+    EventLog log{folder.path(QStringLiteral("QMT.log"))};
+    RecordingMessages messages;
+    TFaultDataSet fd;
+    TStressStates st;
+    TIRReadResult result;
+
+    Reading() { QDir().mkpath(exe); }
+    void cgp(const QByteArray& text, const QString& name = QStringLiteral("s.cgp")) {
+        folder.write(QStringLiteral("exe/") + name, text);
+    }
+    TIROutcome read(const QStringList& lines) {
+        result = read_inversion_result_lines(lines, path, exe, fd, st, log, messages);
+        return result.outcome;
+    }
+    std::vector<int> field(int TStressTensor::*f) const {
+        std::vector<int> out;
+        for (const TStressTensor& s : st.STSet)
+            out.push_back(s.*f);
+        return out;
+    }
+    QStringList log_lines() const {
+        return QString::fromUtf8(folder.read(QStringLiteral("QMT.log")))
+            .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+};
+
+const QByteArray three_states = "3\r\n10 20 100 0 0.5\n30 40 120 0 0.1\n50 60 140 0 0.9\n";
+
+// Nfd, the fault lines, Nst, Nfit, the CGP name and the fitness lines.
+QStringList layout(const QStringList& faults, const QStringList& fitness,
+                   const QString& name = QStringLiteral("s.cgp"), int nst = 3) {
+    QStringList lines{QString::number(faults.size())};
+    lines << faults << QString::number(nst) << QString::number(fitness.size()) << name << fitness;
+    return lines;
+}
+
+TEST(InversionResultReader, NormalisesAndSortsByFitness) {
+    Reading r;
+    r.cgp(three_states);
+    EXPECT_EQ(r.read(layout({"120 30 200 20 N", "m 40 60 310 5 d"}, {"1 5", "2 0", "3 15 x"})),
+              TIROutcome::Loaded);
+    EXPECT_TRUE(r.messages.shown.isEmpty()) << r.messages.shown.join('|').toStdString();
+    EXPECT_EQ(r.fd.count(), 2);
+    EXPECT_EQ(r.st.cgp_filename, r.exe + QStringLiteral("/s.cgp"));
+    EXPECT_EQ(r.field(&TStressTensor::id), (std::vector<int>{2, 1, 3}));
+    EXPECT_EQ(r.field(&TStressTensor::L), (std::vector<int>{0, 5, 15}));
+    EXPECT_EQ(r.st.STSet[0].Ln, 0.0f);
+    EXPECT_EQ(r.st.STSet[1].Ln, 0.25f);
+    EXPECT_EQ(r.st.STSet[2].Ln, 0.75f);
+    EXPECT_EQ(r.st.max_L, 15);
+    EXPECT_EQ(r.st.max_Ln, 0.75f);
+    EXPECT_EQ(r.st.min_Ln_nonzero, 0.25f);
+    EXPECT_EQ(r.st.STSet[2].sr, 0.9f);
+}
+
+TEST(InversionResultReader, RepeatedFitnessLinesAndEqualFitness) {
+    Reading r;
+    r.cgp(three_states);
+    // State 1 keeps the later 10, but the sum counts both lines: 5 + 10 + 10 + 5 = 30.
+    EXPECT_EQ(r.read(layout({}, {"1 5", "1 10", "2 10", "3 5"})), TIROutcome::Loaded);
+    EXPECT_EQ(r.field(&TStressTensor::id), (std::vector<int>{3, 1, 2})); // ties in file order
+    EXPECT_EQ(r.st.STSet[0].Ln, float(5.0 / 30));
+    EXPECT_EQ(r.st.STSet[2].Ln, float(10.0 / 30));
+    EXPECT_EQ(r.fd.count(), 0); // Nfd = 0: line 2 is Nst
+}
+
+TEST(InversionResultReader, NegativeFitnessSumLeavesNoWeights) {
+    Reading r;
+    r.cgp(three_states);
+    EXPECT_EQ(r.read(layout({}, {"1 -9", "2 3"})), TIROutcome::Loaded);
+    for (const TStressTensor& s : r.st.STSet)
+        EXPECT_EQ(s.Ln, 0.0f);
+    EXPECT_EQ(r.st.max_Ln, 0.0f);
+    EXPECT_EQ(r.st.min_Ln_nonzero, 1.0f);
+}
+
+TEST(InversionResultReader, Failures) {
+    const QStringList fit{"1 5"};
+    const struct {
+        const char* what;
+        QStringList lines;
+        TIROutcome outcome;
+    } rows[] = {
+        {"Nfd not a number", {"abc"}, TIROutcome::ExceptionRaised},
+        {"Nfd a decimal", {"3.5"}, TIROutcome::ExceptionRaised},
+        {"Nfd with exponent", {"1e3"}, TIROutcome::ExceptionRaised},
+        {"Nfd negative", {"-1", "3", "1", "s.cgp", "1 5"}, TIROutcome::ExceptionRaised},
+        {"Nfd beyond the file", {"9", "120 30 200 20 N"}, TIROutcome::ExceptionRaised},
+        {"empty file", {}, TIROutcome::ExceptionRaised},
+        {"blank fault line", layout({"120 30 200 20 N", ""}, fit), TIROutcome::ExceptionRaised},
+        {"fault line too short", layout({"F 120 30 200 20"}, fit), TIROutcome::ExceptionRaised},
+        {"Nst negative", {"0", "-3", "1", "s.cgp", "1 5"}, TIROutcome::ExceptionRaised},
+        {"Nfit not an integer", {"0", "3", "x", "s.cgp", "1 5"}, TIROutcome::ExceptionRaised},
+        {"no CGP name line", {"0", "3", "1"}, TIROutcome::ExceptionRaised},
+        {"Nfit huge", {"0", "3", "2147483647", "s.cgp", "1 5"}, TIROutcome::ExceptionRaised},
+        {"Nfit beyond int", {"0", "3", "2147483648", "s.cgp"}, TIROutcome::ExceptionRaised},
+        {"state 0", layout({}, {"0 5"}), TIROutcome::ExceptionRaised},
+        {"state beyond the records", layout({}, {"4 5"}), TIROutcome::ExceptionRaised},
+        {"fitness a decimal", layout({}, {"1 1.5"}), TIROutcome::ExceptionRaised},
+        {"fitness token missing", layout({}, {"1 5", "2"}), TIROutcome::ExceptionRaised},
+        {"blank fitness line", layout({}, {""}), TIROutcome::ExceptionRaised},
+        {"all fitness 0", layout({}, {"1 0", "2 0"}), TIROutcome::InvalidResult},
+        {"only negative fitness", layout({}, {"1 -4"}), TIROutcome::InvalidResult},
+        {"no fitness lines", layout({}, {}), TIROutcome::InvalidResult},
+    };
+    for (const auto& row : rows) {
+        Reading r;
+        r.cgp(three_states);
+        EXPECT_EQ(r.read(row.lines), row.outcome) << row.what;
+    }
+    EXPECT_EQ(ir_failure_message(TIROutcome::ExceptionRaised), QStringLiteral("Exception raised"));
+    EXPECT_EQ(ir_failure_message(TIROutcome::InvalidResult),
+              QStringLiteral("Invalid Inversion Result File"));
+    EXPECT_TRUE(ir_failure_message(TIROutcome::Loaded).isEmpty());
+}
+
+TEST(InversionResultReader, AfterAFailureWhatWasReadStaysUnsorted) {
+    Reading r;
+    r.cgp(three_states);
+    EXPECT_EQ(r.read(layout({"120 30 200 20 N", "X 1 2"}, {"3 7"})), TIROutcome::ExceptionRaised);
+    EXPECT_EQ(r.fd.count(), 1);
+    EXPECT_TRUE(r.st.STSet.empty());
+
+    EXPECT_EQ(r.read(layout({}, {"3 7", "2 9", "9 1"})), TIROutcome::ExceptionRaised);
+    EXPECT_EQ(r.field(&TStressTensor::id), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(r.field(&TStressTensor::L), (std::vector<int>{0, 9, 7}));
+    EXPECT_EQ(r.st.STSet[2].Ln, 0.0f);
+}
+
+TEST(InversionResultReader, CGPLookupAndMessages) {
+    Reading beside; // only beside the result
+    beside.folder.write(QStringLiteral("s.cgp"), three_states);
+    EXPECT_EQ(beside.read(layout({}, {"1 5"})), TIROutcome::Loaded);
+    EXPECT_EQ(beside.st.cgp_filename, beside.folder.path(QStringLiteral("s.cgp")));
+
+    Reading both; // the executable's folder comes first
+    both.cgp("1\n0 0 0 90 0\n");
+    both.folder.write(QStringLiteral("s.cgp"), three_states);
+    EXPECT_EQ(both.read(layout({}, {"1 5"}, QStringLiteral("s.cgp"), 1)), TIROutcome::Loaded);
+    EXPECT_EQ(both.st.STSet.size(), 1u);
+    EXPECT_TRUE(both.messages.shown.isEmpty());
+
+    Reading none; // blanks of the name and of the folder are trimmed in the message only
+    none.exe = QStringLiteral("  ") + none.exe;
+    EXPECT_EQ(none.read(layout({}, {}, QStringLiteral("s.cgp  "))), TIROutcome::InvalidResult);
+    EXPECT_EQ(none.st.cgp_filename, none.exe + QStringLiteral("/s.cgp  "));
+    const QString trimmed = none.exe.trimmed() + QStringLiteral("/s.cgp");
+    EXPECT_EQ(none.messages.shown,
+              QStringList({QStringLiteral("CGP File  [") + trimmed + QStringLiteral("]  not found."),
+                           QStringLiteral("conflict in number of stress tensor between\r\n[") +
+                               none.path + QStringLiteral("] and [") + none.st.cgp_filename +
+                               QStringLiteral("]")}));
+
+    Reading folder; // a folder by the CGP's name
+    QDir().mkpath(folder.exe + QStringLiteral("/s.cgp"));
+    EXPECT_EQ(folder.read(layout({}, {"1 5"})), TIROutcome::ExceptionRaised);
+}
+
+TEST(InversionResultReader, CGPRecords) {
+    const struct {
+        const char* text;
+        size_t records;
+        bool read;
+    } rows[] = {
+        {"2 states\n1 2 3 4 0.5 rest\n5\t6\n7 8\n0.25 ignored\n", 2, true},
+        {"3\n1 2 3 4 0.5\n5 6", 2, true},         // a partial record gets zeros
+        {"1000000000000\n1 2 3 4 0.5\r\n", 1, true}, // N bounds nothing but the loop
+        {"0\n1 2 3 4 0.5\n", 0, true},
+        {"-2\n1 2 3 4 0.5\n", 0, true},
+        {"", 0, true},
+        {"3.0\n1 2 3 4 0.5\n", 0, false},
+        {"2\n1 2 3 4 0.5\n1 2 3x 4 0.5\n", 1, false},
+        {"1\n1 2 3 4 inf\n", 0, false},
+        {"1\n1 2 3 4 1e39\n", 0, false},
+        {"1\n+1 -2 .5e1 4. 1e-400\n", 1, true},
+    };
+    for (const auto& row : rows) {
+        Reading r;
+        r.cgp(row.text);
+        std::vector<TStressTensor> set;
+        EXPECT_EQ(read_CGP(r.exe + QStringLiteral("/s.cgp"), set, r.messages), row.read) << row.text;
+        EXPECT_EQ(set.size(), row.records) << row.text;
+        for (size_t i = 0; i < set.size(); ++i)
+            EXPECT_EQ(set[i].id, int(i + 1));
+    }
+}
+
+TEST(InversionResultReader, CGPValues) {
+    Reading r;
+    r.cgp("2\n123.5 40.5 300.4 10.6 0.25\n-0.5 1.5 2.5 3\n");
+    std::vector<TStressTensor> set;
+    ASSERT_TRUE(read_CGP(r.exe + QStringLiteral("/s.cgp"), set, r.messages));
+    ASSERT_EQ(set.size(), 2u);
+    EXPECT_EQ(set[0].ax[0], make_azpl(124, 40)); // halves to the even neighbour
+    EXPECT_EQ(set[0].ax[2], make_azpl(300, 11));
+    EXPECT_EQ(set[0].sr, 0.25f);
+    EXPECT_EQ(set[0].e_vec[0], azpl_to_vector3(make_azpl(124, 40)));
+    EXPECT_EQ(set[0].L, 0);
+    EXPECT_EQ(set[1].ax[0], make_azpl(-0.0f, 2));
+    EXPECT_EQ(set[1].ax[2], make_azpl(2, 3));
+    EXPECT_EQ(set[1].sr, 0.0f); // asked for at the end of the file
+}
+
+TEST(InversionResultReader, FaultDataSectionMessagesAndLog) {
+    Reading r;
+    r.log.reset_log();
+    r.cgp(three_states);
+    const QStringList faults{"120 30 200 20 N", "120 30 2O0 20 N", "120 30 200 20 N",
+                             "120 30 200 20 N", "120 30 200 20 N", "S 90 80 0 0 S & 400 0 S",
+                             "120 95 200 20 N"};
+    EXPECT_EQ(r.read(layout(faults, {"1 5"})), TIROutcome::Loaded);
+    EXPECT_TRUE(r.result.orientation_error);
+    EXPECT_EQ(r.messages.shown, QStringList("invalid data at line #3"));
+    EXPECT_EQ(r.fd.count(), 6);
+    EXPECT_EQ(r.log_lines(), QStringList(QStringLiteral("ERROR: Input azpl is out of range. "
+                                                        "[routine=read_FD] [file=") +
+                                         r.path + QStringLiteral("] [line=7]")));
+    EXPECT_EQ(ir_orientation_error_message(r.path),
+              QStringLiteral("There is at least an error in file [") + r.path +
+                  QStringLiteral("].\r\nSee [QMT.log]."));
+
+    Reading first; // the first alternative of line 7
+    first.log.reset_log();
+    first.cgp(three_states);
+    EXPECT_EQ(first.read(layout({"1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N",
+                                 "400 2 3 4 N"},
+                                {"1 5"})),
+              TIROutcome::Loaded);
+    ASSERT_EQ(first.log_lines().size(), 1);
+    EXPECT_TRUE(first.log_lines()[0].endsWith(QStringLiteral("[line=7]")));
+}
+
+TEST(InversionResultReader, BytesReadLikeTheirLines) {
+    const QByteArray plain = "1\r\n120 30 200 20 N\r\n3\r\n2\r\ns.cgp\r\n1 5\r\n3 15 Z";
+    const QByteArray variants[] = {
+        plain + "\xc3\xbc" "rich\r\n",           // UTF-8
+        plain + "\xfc" "rich\r",                 // Windows-1252, CR line ends
+        QByteArray(plain).replace("\r\n", "\n"), // ASCII, LF
+    };
+    for (const QByteArray& bytes : variants) {
+        Reading r;
+        r.cgp(three_states);
+        r.result = read_inversion_result(bytes, r.path, r.exe, r.fd, r.st, r.log, r.messages);
+        EXPECT_EQ(r.result.outcome, TIROutcome::Loaded);
+        EXPECT_EQ(r.fd.count(), 1);
+        EXPECT_EQ(r.field(&TStressTensor::L), (std::vector<int>{0, 5, 15}));
+    }
+    Reading r;
+    QByteArray bytes;
+    EXPECT_TRUE(read_IR_file(r.folder.write(QStringLiteral("x.tlv"), plain), bytes));
+    EXPECT_EQ(bytes, plain);
+    EXPECT_FALSE(read_IR_file(r.exe, bytes));
+    EXPECT_FALSE(read_IR_file(r.folder.path(QStringLiteral("missing.tlv")), bytes));
+}
+
+} // namespace

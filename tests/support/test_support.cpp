@@ -18,3 +18,7 @@ QByteArray TempFolder::read(const QString& name) const {
 QString test_data_path(const QString& name) {
     return QStringLiteral(QUOMTEL_TEST_DATA_DIR "/") + name;
 }
+
+void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}

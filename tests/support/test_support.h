@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
+
 // Records what the code under test would have shown; ask() answers from a preset.
 class RecordingMessages : public Messages {
 public:
@@ -32,3 +34,6 @@ private:
 };
 
 QString test_data_path(const QString& name);
+
+// Readable failure messages for Qt strings.
+void PrintTo(const QString& text, std::ostream* os);
