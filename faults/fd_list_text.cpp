@@ -23,7 +23,8 @@ QString fd_list_line(const TFaultData& datum, int k, bool designated) {
 QString fd_list_line(const TFaultData& datum, int k, bool designated, QChar point) {
     QString line = align_right(QString::number(k), 4) + QStringLiteral(" : ");
     if (designated)
-        line += u'[' + align_right(format_float(QStringLiteral("0.0"), datum.rep_misfit, point), 5) +
+        line += u'[' +
+                align_right(format_float(QStringLiteral("0.0"), datum.rep_misfit, point), 5) +
                 QStringLiteral("] ");
     line += datatype_letter(datum.datatype);
     for (size_t i = 0; i < datum.SDList.size(); ++i) {
@@ -39,11 +40,12 @@ QString fd_list_line(const TFaultData& datum, int k, bool designated, QChar poin
         append_slip(line, sd, point);
     }
     if (designated && datum.rep_isd >= 0 && datum.rep_isd < static_cast<int>(datum.SDList.size()))
-        line +=
-            QStringLiteral(" {") +
-            align_right(format_float(QStringLiteral("0.00"), datum.get_rep_normal_stress(), point), 3) +
-            u',' +
-            align_right(format_float(QStringLiteral("0.00"), datum.get_rep_shear_stress(), point), 3) +
-            u'}';
+        line += QStringLiteral(" {") +
+                align_right(
+                    format_float(QStringLiteral("0.00"), datum.get_rep_normal_stress(), point), 3) +
+                u',' +
+                align_right(
+                    format_float(QStringLiteral("0.00"), datum.get_rep_shear_stress(), point), 3) +
+                u'}';
     return line;
 }

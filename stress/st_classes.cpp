@@ -8,8 +8,8 @@ namespace {
 
 // E diag(d) E^T, with the columns of E the three axes.
 Tmatrix33 rotate_diagonal(const std::array<Tvector3, 3>& e, float d0, float d1, float d2) {
-    const Tmatrix33 basis = make_matrix33(e[0].x, e[1].x, e[2].x, e[0].y, e[1].y, e[2].y, e[0].z,
-                                          e[1].z, e[2].z);
+    const Tmatrix33 basis =
+        make_matrix33(e[0].x, e[1].x, e[2].x, e[0].y, e[1].y, e[2].y, e[0].z, e[1].z, e[2].z);
     Tmatrix33 diagonal = identity33();
     diagonal.m[0][0] = d0;
     diagonal.m[1][1] = d1;
@@ -58,8 +58,8 @@ void build_tensors(TStressTensor& st, float phi) {
     st.sg = rotate_diagonal(st.e_vec, 1, phi, 0);
     const double p = phi;
     const float k = float(std::sqrt(3 * p * p - 3 * p + 3));
-    st.sg_prime = rotate_diagonal(st.e_vec, float((2 - p) / k), float((2 * p - 1) / k),
-                                  float((-p - 1) / k));
+    st.sg_prime =
+        rotate_diagonal(st.e_vec, float((2 - p) / k), float((2 * p - 1) / k), float((-p - 1) / k));
     st.ss = matrix33_to_vector5(st.sg_prime);
 }
 

@@ -10,16 +10,16 @@
 #include <array>
 
 struct TStressTensor {
-    Tmatrix33 sg;                 // reduced tensor E diag(1, sr, 0) E^T, compression positive
-    Tmatrix33 sg_prime;           // normalised deviatoric tensor
+    Tmatrix33 sg;                  // reduced tensor E diag(1, sr, 0) E^T, compression positive
+    Tmatrix33 sg_prime;            // normalised deviatoric tensor
     std::array<Tvector3, 3> e_vec; // sigma1, sigma2, sigma3 directions
     std::array<Tazpl, 3> ax;       // their orientations
-    float sr = 0;                 // stress ratio (s2 - s3) / (s1 - s3)
-    int L = 0;                    // fitness in the inversion result; -1 when designated
-    float Le = 0;                 // enhanced weight; its integer part is the number of symbols
-    float Ln = 0;                 // fitness divided by the sum of fitness
-    int id = 0;                   // number in the result, from 1; -1 when designated
-    Tvector5 ss;                  // sg_prime as a unit 5-vector
+    float sr = 0;                  // stress ratio (s2 - s3) / (s1 - s3)
+    int L = 0;                     // fitness in the inversion result; -1 when designated
+    float Le = 0;                  // enhanced weight; its integer part is the number of symbols
+    float Ln = 0;                  // fitness divided by the sum of fitness
+    int id = 0;                    // number in the result, from 1; -1 when designated
+    Tvector5 ss;                   // sg_prime as a unit 5-vector
 };
 
 // The two stress stereonets.

@@ -236,8 +236,9 @@ void TFormFD::ActionDrawExecute(QObject* sender) {
         layers.model_faults = &ModelFDSet;
     }
     if (stress_designated() && CheckBoxDesignatedAxes->isChecked())
-        layers.designated_axes = TPrincipalAxisOrientations{
-            st_view->designated_ST.ax[0], st_view->designated_ST.ax[1], st_view->designated_ST.ax[2]};
+        layers.designated_axes =
+            TPrincipalAxisOrientations{st_view->designated_ST.ax[0], st_view->designated_ST.ax[1],
+                                       st_view->designated_ST.ax[2]};
     if (FD_loaded) {
         layers.loaded = &FDSet;
         layers.selected = ListBox->selected_row();

@@ -4,8 +4,8 @@
 // right. It owns the three fault data sets and the plot's styles and bitmap.
 
 #include "faults/fd_classes.h"
-#include "stress/st_classes.h"
 #include "plot/fd_plot.h"
+#include "stress/st_classes.h"
 #include "ui/view_dock.h"
 
 #include <QImage>

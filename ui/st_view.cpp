@@ -1,7 +1,6 @@
 #include "ui/st_view.h"
 
 #include "core/number_text.h"
-#include "core/text_file.h"
 #include "stress/st_list_text.h"
 #include "stress/st_statistics.h"
 #include "ui/dialogs.h"
@@ -110,8 +109,7 @@ QWidget* TFormST::build_top_panel() {
     edits->addWidget(new QLabel(QStringLiteral("Enhance")), 0, 0);
     edits->addWidget(stepped_edit(EditEnhance, BitBtnEnhanceUp, BitBtnEnhanceDown), 0, 1);
     edits->addWidget(new QLabel(QStringLiteral("Dispersion")), 1, 0);
-    edits->addWidget(stepped_edit(EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown), 1,
-                     1);
+    edits->addWidget(stepped_edit(EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown), 1, 1);
     layout->addLayout(edits);
 
     auto* box = new QGroupBox(QStringLiteral("Emphasize"));
@@ -196,8 +194,7 @@ void TFormST::build_controls() {
     connect(BitBtnEnhanceUp, &QToolButton::clicked, this, &TFormST::BitBtnEnhanceUpClick);
     connect(BitBtnEnhanceDown, &QToolButton::clicked, this, &TFormST::BitBtnEnhanceDownClick);
     connect(BitBtnDispersionUp, &QToolButton::clicked, this, &TFormST::BitBtnDispersionUpClick);
-    connect(BitBtnDispersionDown, &QToolButton::clicked, this,
-            &TFormST::BitBtnDispersionDownClick);
+    connect(BitBtnDispersionDown, &QToolButton::clicked, this, &TFormST::BitBtnDispersionDownClick);
     for (QRadioButton* item : emphasis_items)
         connect(item, &QRadioButton::clicked, this, &TFormST::RadioGroupEmphasisClick);
     connect(ImageST, &TPictureArea::mouse_moved, this, &TFormST::ImageSTMouseMove);
@@ -212,16 +209,17 @@ QString TFormST::run_open_dialog() {
 void TFormST::read_IR(const QString& path) {
     if (path.isEmpty())
         return;
-    const TTextReadResult text = read_text_lines(path);
-    if (!text.ok) {
-        messages_.show(QStringLiteral("Exception raised")); // both views keep what they held
+    QByteArray bytes;
+    if (!read_IR_file(path, bytes)) {
+        messages_.show(exception_raised_message); // both views keep what they held
         return;
     }
     fd_view_.change_flag_FD_loaded(false);
     change_flag_ST_loaded(false);
     const TIRReadResult result =
-        read_inversion_result_lines(text.lines, path, QCoreApplication::applicationDirPath(),
-                                    fd_view_.FDSet, states, log_, messages_);
+        read_inversion_result(bytes, path, QCoreApplication::applicationDirPath(), fd_view_.FDSet,
+                              states, log_, messages_);
+    bytes.clear();
     fd_view_.update_status_bar();
     if (result.outcome == TIROutcome::Loaded) {
         fd_view_.change_flag_FD_loaded(true, path);
@@ -399,8 +397,8 @@ void TFormST::RadioGroupEmphasisClick() {
         return;
     emphasis = chosen;
     const bool number = emphasis == TEmphasis::Num;
-    for (QWidget* w : std::initializer_list<QWidget*>{EditDispersion, BitBtnDispersionUp,
-                                                      BitBtnDispersionDown})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown})
         w->setEnabled(number); // the dispersion does not move sized tadpoles
     ActionDrawExecute();
 }
@@ -500,8 +498,7 @@ void TFormST::ImageSTMouseMove(QPoint pos) {
         read_out();
         if (mode == TMode::STEP1) {
             draw_cursor_circle(canvas, overlays, cursor.point);
-            draw_girdle(canvas, overlays, designated_ap,
-                        net_of(styles, other_axis(on_which_plot)));
+            draw_girdle(canvas, overlays, designated_ap, net_of(styles, other_axis(on_which_plot)));
         }
         break;
     }

@@ -227,14 +227,15 @@ TEST(InversionResultDatumLine, DiffersFromADataFileLine) {
     };
     for (const auto& row : rows) {
         RecordingMessages messages;
-        TFDLineContext context{QStringLiteral("r.tlv"), nullptr, &messages};
+        TFDLineContext context{QStringLiteral("r.tlv"), nullptr, &messages, false, u'.'};
         TFaultData datum;
         EXPECT_EQ(read_ir_fault_datum_line(QString::fromLatin1(row.line), 4, context, datum),
                   row.status)
             << row.line;
         EXPECT_EQ(datum.SDList.size(), row.alternatives) << row.line;
-        if (row.status == TIRDatumStatus::Read)
+        if (row.status == TIRDatumStatus::Read) {
             EXPECT_EQ(datum.datatype, row.type) << row.line;
+        }
         EXPECT_EQ(messages.shown, row.status == TIRDatumStatus::InvalidData
                                       ? QStringList("invalid data at line #4")
                                       : QStringList())

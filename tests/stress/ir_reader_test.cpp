@@ -161,10 +161,10 @@ TEST(InversionResultReader, CGPLookupAndMessages) {
     EXPECT_EQ(none.st.cgp_filename, none.exe + QStringLiteral("/s.cgp  "));
     const QString trimmed = none.exe.trimmed() + QStringLiteral("/s.cgp");
     EXPECT_EQ(none.messages.shown,
-              QStringList({QStringLiteral("CGP File  [") + trimmed + QStringLiteral("]  not found."),
-                           QStringLiteral("conflict in number of stress tensor between\r\n[") +
-                               none.path + QStringLiteral("] and [") + none.st.cgp_filename +
-                               QStringLiteral("]")}));
+              QStringList(
+                  {QStringLiteral("CGP File  [") + trimmed + QStringLiteral("]  not found."),
+                   QStringLiteral("conflict in number of stress tensor between\r\n[") + none.path +
+                       QStringLiteral("] and [") + none.st.cgp_filename + QStringLiteral("]")}));
 
     Reading folder; // a folder by the CGP's name
     QDir().mkpath(folder.exe + QStringLiteral("/s.cgp"));
@@ -178,7 +178,7 @@ TEST(InversionResultReader, CGPRecords) {
         bool read;
     } rows[] = {
         {"2 states\n1 2 3 4 0.5 rest\n5\t6\n7 8\n0.25 ignored\n", 2, true},
-        {"3\n1 2 3 4 0.5\n5 6", 2, true},         // a partial record gets zeros
+        {"3\n1 2 3 4 0.5\n5 6", 2, true},            // a partial record gets zeros
         {"1000000000000\n1 2 3 4 0.5\r\n", 1, true}, // N bounds nothing but the loop
         {"0\n1 2 3 4 0.5\n", 0, true},
         {"-2\n1 2 3 4 0.5\n", 0, true},
@@ -193,7 +193,8 @@ TEST(InversionResultReader, CGPRecords) {
         Reading r;
         r.cgp(row.text);
         std::vector<TStressTensor> set;
-        EXPECT_EQ(read_CGP(r.exe + QStringLiteral("/s.cgp"), set, r.messages), row.read) << row.text;
+        EXPECT_EQ(read_CGP(r.exe + QStringLiteral("/s.cgp"), set, r.messages), row.read)
+            << row.text;
         EXPECT_EQ(set.size(), row.records) << row.text;
         for (size_t i = 0; i < set.size(); ++i)
             EXPECT_EQ(set[i].id, int(i + 1));
@@ -237,9 +238,9 @@ TEST(InversionResultReader, FaultDataSectionMessagesAndLog) {
     Reading first; // the first alternative of line 7
     first.log.reset_log();
     first.cgp(three_states);
-    EXPECT_EQ(first.read(layout({"1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N",
-                                 "400 2 3 4 N"},
-                                {"1 5"})),
+    EXPECT_EQ(first.read(layout(
+                  {"1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N", "1 2 3 4 N", "400 2 3 4 N"},
+                  {"1 5"})),
               TIROutcome::Loaded);
     ASSERT_EQ(first.log_lines().size(), 1);
     EXPECT_TRUE(first.log_lines()[0].endsWith(QStringLiteral("[line=7]")));
@@ -248,8 +249,10 @@ TEST(InversionResultReader, FaultDataSectionMessagesAndLog) {
 TEST(InversionResultReader, BytesReadLikeTheirLines) {
     const QByteArray plain = "1\r\n120 30 200 20 N\r\n3\r\n2\r\ns.cgp\r\n1 5\r\n3 15 Z";
     const QByteArray variants[] = {
-        plain + "\xc3\xbc" "rich\r\n",           // UTF-8
-        plain + "\xfc" "rich\r",                 // Windows-1252, CR line ends
+        plain + "\xc3\xbc"
+                "rich\r\n", // UTF-8
+        plain + "\xfc"
+                "rich\r",                        // Windows-1252, CR line ends
         QByteArray(plain).replace("\r\n", "\n"), // ASCII, LF
     };
     for (const QByteArray& bytes : variants) {

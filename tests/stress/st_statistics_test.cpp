@@ -1,1 +1,88 @@
-// placeholder
+#include "stress/st_statistics.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TStressTensor state(const Tazpl& sigma1, const Tazpl& sigma3, float phi, float Ln) {
+    TStressTensor st;
+    st.ax[0] = sigma1;
+    st.ax[2] = sigma3;
+    st.e_vec[0] = azpl_to_vector3(sigma1);
+    st.e_vec[2] = azpl_to_vector3(sigma3);
+    build_stress_tensor(st, phi);
+    st.Ln = Ln;
+    return st;
+}
+
+TStressTensor weighted_vector(const Tvector5& ss, float Ln) {
+    TStressTensor st;
+    st.ss = ss;
+    st.Ln = Ln;
+    return st;
+}
+
+const QString conf = QStringLiteral("59% conf (2 stdev by Theta) = ");
+
+TEST(StressStatistics, ConfidenceAngleFromTheMeanLength) {
+    // One state of weight R makes the mean vector R long.
+    const struct {
+        float R;
+        const char* length;
+        const char* angle;
+    } rows[] = {
+        {0.5f, "0.5000", "65.27 deg"},
+        {0.9f, "0.9000", "25.78 deg"},
+        {0.05f, "0.0500", "349.74 deg"},
+        {0.04f, "0.0400", "too large dispersion"},
+        {1.0f, "1.0000", "0.00 deg"},
+        {1.0000002f, "1.0000", "0.00 deg"}, // coinciding states rounded past 1
+    };
+    const TStressTensor one = state(make_azpl(30, 20), make_azpl(210, 70), 0.4f, 1);
+    for (const auto& row : rows) {
+        const QStringList lines = stress_statistics_lines({weighted_vector(one.ss, row.R)});
+        ASSERT_EQ(lines.size(), 4);
+        EXPECT_EQ(lines[1], QStringLiteral("mean sigma-vector length (R) = ") + row.length);
+        EXPECT_EQ(lines[2], conf + row.angle) << row.R;
+        EXPECT_EQ(lines[3], QStringLiteral("mean Theta to mean = 0.00"));
+    }
+}
+
+TEST(StressStatistics, MeanStateAndItsFormats) {
+    // sigma3 in the vertical plane of sigma1, perpendicular to it.
+    const QStringList lines =
+        stress_statistics_lines({state(make_azpl(45.6f, 3.2f), make_azpl(225.6f, 86.8f), 0.3f, 1)});
+    EXPECT_EQ(lines[0], QStringLiteral("mean stress: 046/03 226/87 0.3000"));
+}
+
+TEST(StressStatistics, OrthogonalStatesAreFortyFiveDegreesFromTheirMean) {
+    Tvector5 a, b;
+    a.x[0] = 1;
+    b.x[3] = 1;
+    const QStringList lines =
+        stress_statistics_lines({weighted_vector(a, 0.5f), weighted_vector(b, 0.5f)});
+    EXPECT_EQ(lines[1], QStringLiteral("mean sigma-vector length (R) = 0.7071"));
+    EXPECT_EQ(lines[3], QStringLiteral("mean Theta to mean = 45.00"));
+
+    Tvector5 long_by_rounding; // its dot product with its own direction exceeds 1
+    long_by_rounding.x[0] = 1.0000001f;
+    EXPECT_EQ(stress_statistics_lines({weighted_vector(long_by_rounding, 1)})[3],
+              QStringLiteral("mean Theta to mean = 0.00"));
+}
+
+TEST(StressStatistics, NoMeanWithoutWeight) {
+    const QStringList undefined{QStringLiteral("mean stress: undefined"),
+                                QStringLiteral("mean sigma-vector length (R) = 0.0000"),
+                                conf + QStringLiteral("too large dispersion"),
+                                QStringLiteral("mean Theta to mean = undefined")};
+    EXPECT_EQ(stress_statistics_lines({}), undefined);
+    TStressTensor one = state(make_azpl(30, 20), make_azpl(210, 70), 0.4f, 0);
+    EXPECT_EQ(stress_statistics_lines({one, one}), undefined);
+    TStressTensor opposite = one;
+    for (float& c : opposite.ss.x)
+        c = -c;
+    opposite.Ln = one.Ln = 0.5f; // cancelling states
+    EXPECT_EQ(stress_statistics_lines({one, opposite}), undefined);
+}
+
+} // namespace
