@@ -8,7 +8,7 @@ GENERATOR ?= Ninja
 PACKAGES := g++ cmake ninja-build pkg-config \
 	qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev libxkbcommon-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	xvfb xauth imagemagick fonts-dejavu-core
+	xvfb xauth imagemagick fonts-dejavu-core emf2svg
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
