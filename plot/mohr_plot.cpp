@@ -1,1 +1,58 @@
-// placeholder
+#include "plot/mohr_plot.h"
+
+#include <cstddef>
+
+namespace {
+
+constexpr TColorValue grey = 8421504;
+
+bool has_representative(const TFaultData& fd) {
+    return fd.rep_isd >= 0 && static_cast<std::size_t>(fd.rep_isd) < fd.SDList.size();
+}
+
+} // namespace
+
+void init_Mohr_style(TMohrPlotStyles& styles) {
+    TCoordAxes2D& axes = styles.coordaxes;
+    axes.O = {150, 800};
+    axes.e = {Tvector2{700, 0}, Tvector2{0, -700}};
+    axes.max = {1.1f, 0.7f};
+    axes.min = {0, 0};
+    axes.pen = make_pen(grey, 4);
+
+    TSymbolSpec& symb = styles.symbMohr;
+    symb.size = 5;
+    symb.pen = make_pen(black_value, 3);
+    symb.brs = make_brush(black_value);
+    symb.sh_offset = 2;
+    symb.sh_pen = make_pen(black_value, 3);
+    symb.sh_brs = make_brush(black_value);
+}
+
+void draw_Mohr_frame(QPainter& canvas, const TMohrPlotStyles& styles) {
+    clear_canvas(canvas, mohr_plot_size, mohr_plot_size);
+    draw_coord_axes(canvas, styles.coordaxes);
+}
+
+void plot_Mohr(QPainter& canvas, const TMohrPlotStyles& styles, const TFaultDataSet& set,
+               const TStressTensor& st, int max_misfit) {
+    draw_Mohr_circles(canvas, styles.coordaxes, 1.0f, st.sr, 0.0f);
+    // The colour changes per point; the styles the view owns stay as they are.
+    TSymbolSpec symb = styles.symbMohr;
+    for (const TFaultData& fd : set.FDList) {
+        if (!has_representative(fd))
+            continue;
+        const TColorValue c = rainbow_color(fd.rep_misfit / static_cast<float>(max_misfit));
+        symb.pen.setColor(color_from_value(c));
+        symb.brs.setColor(symb.pen.color());
+        draw_point_symbol(canvas, styles.coordaxes, symb, fd.get_rep_normal_stress(),
+                          fd.get_rep_shear_stress());
+    }
+}
+
+void draw_Mohr_diagram(QPainter& canvas, const TMohrPlotStyles& styles, const TFaultDataSet* set,
+                       const TStressTensor* st, int max_misfit) {
+    draw_Mohr_frame(canvas, styles);
+    if (set != nullptr && st != nullptr)
+        plot_Mohr(canvas, styles, *set, *st, max_misfit);
+}

@@ -1,14 +1,66 @@
 #pragma once
 
-// The compatibility view: misfit histogram and Mohr diagram of the designated stress state.
+// The compatibility view: the misfit histogram on the left and the Mohr diagram on the right of
+// the designated stress state, with the bin size and the misfit measure above them.
 
+#include "plot/misfit_histogram.h"
+#include "plot/mohr_plot.h"
 #include "stress/compatibility.h"
 #include "ui/view_dock.h"
+
+#include <QImage>
+
+class Messages;
+class QRadioButton;
+class TEditBox;
+class TFormFD;
+class TFormST;
+class TPictureArea;
+
+// Paints the histogram chart at whatever size it is given.
+class TChartWidget : public QWidget {
+public:
+    TChartWidget(const TMisfitHistogram& chart, QWidget* parent = nullptr)
+        : QWidget(parent), chart_(chart) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const TMisfitHistogram& chart_;
+};
 
 class TFormCompatibility : public TViewDock {
     Q_OBJECT
 public:
-    explicit TFormCompatibility(QWidget* parent = nullptr);
+    TFormCompatibility(TFormFD& fd_view, TFormST& st_view, Messages& messages,
+                       QWidget* parent = nullptr);
 
     TMifitMeasure misfitmeasure = TMifitMeasure::SlipDir;
+    int misfit_bin_size = 10;
+    int max_misfit = 180;
+    QImage bmpMohr;
+    TMohrPlotStyles mohr_styles;
+    TMisfitHistogram chart;
+
+    TEditBox* EditMisfitBinSize = nullptr;
+    QRadioButton* measure_items[2] = {};
+    TChartWidget* ChartMisfit = nullptr;
+    TPictureArea* ImageMohr = nullptr;
+
+    void update_misfit();
+    void ActionDrawMohrExecute();
+    bool ActionChangeMisfitBinSizeExecute();
+    void RadioGroupMisfitMeasureClick();
+
+protected:
+    // The chart takes half of the client width, the Mohr picture the rest.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_controls();
+
+    TFormFD& fd_view_;
+    TFormST& st_view_;
+    Messages& messages_;
 };

@@ -183,6 +183,8 @@ void TFormFD::change_flag_FD_loaded(bool value, const QString& path) {
     FD_loaded = value;
     if (value) {
         FD_loaded_filename = QFileInfo(path).fileName();
+        if (stress_designated())
+            calc_theoretical_slip_and_misfit(st_view->designated_ST);
     } else {
         FD_loaded_filename.clear();
         FDSet.clear_FD();
@@ -257,6 +259,10 @@ void TFormFD::calc_theoretical_slip_and_misfit(const TStressTensor& st) {
     const TMifitMeasure measure = compat_view ? compat_view->misfitmeasure : TMifitMeasure::SlipDir;
     ::calc_theoretical_slip_and_misfit(FDSet, TheoreticalFDSet, st, measure);
     update_FD_ListBox();
+    if (compat_view) {
+        compat_view->update_misfit();
+        compat_view->ActionDrawMohrExecute();
+    }
 }
 
 void TFormFD::RadioGroupPlotMethodClick() {

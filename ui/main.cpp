@@ -73,7 +73,7 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
     st_view = new TFormST(*fd_view, log_, *messages_, *dialogs_, this);
     fd_view->st_view = st_view;
     about = new TFormAbout(this);
-    compat_view = new TFormCompatibility(this);
+    compat_view = new TFormCompatibility(*fd_view, *st_view, *messages_, this);
     fd_view->compat_view = compat_view;
     for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
                             static_cast<TViewDock*>(compat_view)}) {
