@@ -1,1 +1,50 @@
-// placeholder
+#include "output/stress_tensor_file.h"
+
+#include "core/text_file.h"
+#include "output/text_fields.h"
+#include "plot/st_symbols.h"
+
+#include <QStringList>
+
+namespace {
+
+QString data_line(const TStressTensor& st, int k, QChar point) {
+    const QString angle = QStringLiteral(" ##0.0");
+    return finite_field(angle, st.ax[0].az, 0, point) + finite_field(angle, st.ax[0].pl, 0, point) +
+           finite_field(angle, st.ax[2].az, 0, point) + finite_field(angle, st.ax[2].pl, 0, point) +
+           finite_field(QStringLiteral(" #0.000"), st.sr, 0, point) + u' ' + QString::number(k);
+}
+
+} // namespace
+
+bool save_data_stress_tensor(const QString& path, const TStressStates& states,
+                             const QString& ST_loaded_filename, float ef, QString* error) {
+    if (path.isEmpty()) {
+        if (error)
+            error->clear();
+        return true;
+    }
+    const QChar point = locale_decimal_point();
+    const QString rule = QStringLiteral("# ");
+    QStringList lines{
+        QStringLiteral("# Stress states plotted on QMT"),
+        rule,
+        QStringLiteral("# filename       = ") + one_line(ST_loaded_filename),
+        QStringLiteral("# max fitness    = ") + QString::number(states.max_L),
+        QStringLiteral("# enhance factor = ") +
+            finite_field(QStringLiteral(" 0.000"), ef, 0, point),
+        QStringLiteral("# enhance unit   = ") +
+            finite_field(QStringLiteral(" #####0.0"), double(states.max_L) * ef, 0, point),
+        rule,
+        QStringLiteral("# sigma1_az sigma1_pl sigma3_az sigma3_pl stress_ratio plotted_number"),
+        rule,
+    };
+    for (auto it = states.STSet.rbegin(); it != states.STSet.rend(); ++it) {
+        // The count the plot draws, so NaN and weights beyond the int range come out alike.
+        const int k = symbol_count(it->Le);
+        if (k <= 0)
+            break;
+        lines << data_line(*it, k, point);
+    }
+    return write_text_lines(path, lines, error);
+}

@@ -10,6 +10,7 @@
 
 #include <QImage>
 
+class FileDialogs;
 class Messages;
 class QRadioButton;
 class TEditBox;
@@ -33,7 +34,7 @@ private:
 class TFormCompatibility : public TViewDock {
     Q_OBJECT
 public:
-    TFormCompatibility(TFormFD& fd_view, TFormST& st_view, Messages& messages,
+    TFormCompatibility(TFormFD& fd_view, TFormST& st_view, Messages& messages, FileDialogs& dialogs,
                        QWidget* parent = nullptr);
 
     TMifitMeasure misfitmeasure = TMifitMeasure::SlipDir;
@@ -53,6 +54,11 @@ public:
     bool ActionChangeMisfitBinSizeExecute();
     void RadioGroupMisfitMeasureClick();
 
+    QString run_picture_save_dialog();
+    // The histogram at its size on the screen, and the Mohr diagram, as enhanced metafiles.
+    void save_graph_misfit(const QString& path);
+    void save_graph_Mohr(const QString& path);
+
 protected:
     // The chart takes half of the client width, the Mohr picture the rest.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,4 +69,5 @@ private:
     TFormFD& fd_view_;
     TFormST& st_view_;
     Messages& messages_;
+    FileDialogs& dialogs_;
 };

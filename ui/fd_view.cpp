@@ -4,6 +4,8 @@
 #include "core/text_file.h"
 #include "faults/fd_list_text.h"
 #include "faults/fd_reader.h"
+#include "output/data_files.h"
+#include "output/emf_recorder.h"
 #include "plot/model_faults.h"
 #include "ui/compatibility.h"
 #include "ui/dialogs.h"
@@ -33,6 +35,13 @@ const TFileDialogSpec open_dialog_spec{
     QStringLiteral("Fault-slip data files (*.efd, *.fdt)|*.efd;*.fdt|EFD files (*.efd)|*.efd|"
                    "FDT files (*.fdt)|*.fdt|All files (*.*)|*.*"),
     QString(), false};
+
+const TFileDialogSpec data_save_spec{QStringLiteral("Save Data"),
+                                     QStringLiteral("EFD files (*.efd)|*.efd"), QString(), true};
+
+const TFileDialogSpec picture_save_spec{QStringLiteral("Save Graphics of Fault-Slip Data"),
+                                        QStringLiteral("Enhanced metafile (*.emf)|*.emf"),
+                                        QStringLiteral(".emf"), true};
 
 QGroupBox* radio_group(const QString& title, const QString& first, const QString& second,
                        QRadioButton* (&items)[2]) {
@@ -230,6 +239,26 @@ void TFormFD::ActionDrawExecute(QObject* sender) {
         ListBox->clearSelection();
         drawing_from_list_ = false;
     }
+    const TFDPlotLayers layers = plot_layers();
+    {
+        QPainter canvas(&bmpFD);
+        draw_FD_plot(canvas, styles, layers);
+    }
+    ImageFD->set_picture(bmpFD);
+    update_status_bar();
+}
+
+void TFormFD::calc_theoretical_slip_and_misfit(const TStressTensor& st) {
+    const TMifitMeasure measure = compat_view ? compat_view->misfitmeasure : TMifitMeasure::SlipDir;
+    ::calc_theoretical_slip_and_misfit(FDSet, TheoreticalFDSet, st, measure);
+    update_FD_ListBox();
+    if (compat_view) {
+        compat_view->update_misfit();
+        compat_view->ActionDrawMohrExecute();
+    }
+}
+
+TFDPlotLayers TFormFD::plot_layers() {
     TFDPlotLayers layers;
     layers.projection = projection;
     layers.plotmethod = plotmethod;
@@ -247,22 +276,49 @@ void TFormFD::ActionDrawExecute(QObject* sender) {
         if (stress_designated() && CheckBoxTheoreticalSlip->isChecked())
             layers.theoretical = &TheoreticalFDSet;
     }
-    {
-        QPainter canvas(&bmpFD);
-        draw_FD_plot(canvas, styles, layers);
-    }
-    ImageFD->set_picture(bmpFD);
-    update_status_bar();
+    return layers;
 }
 
-void TFormFD::calc_theoretical_slip_and_misfit(const TStressTensor& st) {
-    const TMifitMeasure measure = compat_view ? compat_view->misfitmeasure : TMifitMeasure::SlipDir;
-    ::calc_theoretical_slip_and_misfit(FDSet, TheoreticalFDSet, st, measure);
-    update_FD_ListBox();
-    if (compat_view) {
-        compat_view->update_misfit();
-        compat_view->ActionDrawMohrExecute();
+QString TFormFD::run_data_save_dialog() {
+    return dialogs_.save_file(data_save_spec);
+}
+
+QString TFormFD::run_picture_save_dialog() {
+    return dialogs_.save_file(picture_save_spec);
+}
+
+void TFormFD::save_data_misfit(const QString& path) {
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!::save_data_misfit(path, FDSet, FD_loaded_filename, st_view->designated_ST,
+                            compat_view ? compat_view->misfitmeasure : TMifitMeasure::SlipDir,
+                            &error))
+        messages_.show(error);
+}
+
+void TFormFD::save_data_theoretical(const QString& path) {
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!::save_data_theoretical(path, TheoreticalFDSet, FD_loaded_filename, st_view->designated_ST,
+                                 &error))
+        messages_.show(error);
+}
+
+void TFormFD::save_graph_FD(const QString& path) {
+    if (path.isEmpty())
+        return;
+    // The same layers as on the screen, with the selected datum still highlighted; the
+    // bitmap and the screen are left alone.
+    TEmfRecorder recorder(fd_plot_size, fd_plot_size);
+    {
+        QPainter canvas(&recorder);
+        draw_FD_plot(canvas, styles, plot_layers());
     }
+    QString error;
+    if (!recorder.save(path, &error))
+        messages_.show(error);
 }
 
 void TFormFD::RadioGroupPlotMethodClick() {

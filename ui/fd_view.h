@@ -56,8 +56,15 @@ public:
     QStatusBar* StatusBar = nullptr;
     QLabel* status_panels[2] = {};
 
-    // The open dialog; empty when cancelled.
+    // The dialogs; an empty path when cancelled.
     QString run_open_dialog();
+    QString run_data_save_dialog();
+    QString run_picture_save_dialog();
+    // Results of the designated stress state, and the plot as an enhanced metafile. A file that
+    // cannot be written is reported; any previous file stays as it was.
+    void save_data_misfit(const QString& path);
+    void save_data_theoretical(const QString& path);
+    void save_graph_FD(const QString& path);
     void read_FD(const QString& path);
     void change_flag_FD_loaded(bool value, const QString& path = QString());
     void update_FD_ListBox();
@@ -76,6 +83,8 @@ private:
     void build_controls();
     QWidget* build_top_panel();
     bool stress_designated() const;
+    // The layers a drawing shows now; the list's selection is highlighted.
+    TFDPlotLayers plot_layers();
 
     EventLog& log_;
     Messages& messages_;

@@ -73,7 +73,7 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
     st_view = new TFormST(*fd_view, log_, *messages_, *dialogs_, this);
     fd_view->st_view = st_view;
     about = new TFormAbout(this);
-    compat_view = new TFormCompatibility(*fd_view, *st_view, *messages_, this);
+    compat_view = new TFormCompatibility(*fd_view, *st_view, *messages_, *dialogs_, this);
     fd_view->compat_view = compat_view;
     for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
                             static_cast<TViewDock*>(compat_view)}) {
@@ -170,18 +170,37 @@ void TFormMain::connect_actions() {
         activate(st_view);
         messages_->show(QStringLiteral("Sorry, under construction..."));
     });
-    connect(ActionSaveDataMisfit, &QAction::triggered, this,
-            [this] { fault_data_and_designation_ready(); });
-    connect(ActionSaveDataTheoretical, &QAction::triggered, this,
-            [this] { fault_data_and_designation_ready(); });
-    connect(ActionSaveDataStressTensor, &QAction::triggered, this, [this] {
-        if (!st_view->ST_loaded)
-            messages_->show(QStringLiteral("Stress Tensor must be loaded."));
+    connect(ActionSaveDataMisfit, &QAction::triggered, this, [this] {
+        if (fault_data_and_designation_ready())
+            fd_view->save_data_misfit(fd_view->run_data_save_dialog());
     });
-    connect(ActionSaveGraphFD, &QAction::triggered, this, [this] { activate(fd_view); });
-    connect(ActionSaveGraphST, &QAction::triggered, this, [this] { activate(st_view); });
-    connect(ActionSaveGraphMisfit, &QAction::triggered, this, [this] { activate(compat_view); });
-    connect(ActionSaveGraphMohr, &QAction::triggered, this, [this] { activate(compat_view); });
+    connect(ActionSaveDataTheoretical, &QAction::triggered, this, [this] {
+        if (fault_data_and_designation_ready())
+            fd_view->save_data_theoretical(fd_view->run_data_save_dialog());
+    });
+    connect(ActionSaveDataStressTensor, &QAction::triggered, this, [this] {
+        if (!st_view->ST_loaded) {
+            messages_->show(QStringLiteral("Stress Tensor must be loaded."));
+            return;
+        }
+        st_view->save_data_stress_tensor(st_view->run_data_save_dialog());
+    });
+    connect(ActionSaveGraphFD, &QAction::triggered, this, [this] {
+        activate(fd_view);
+        fd_view->save_graph_FD(fd_view->run_picture_save_dialog());
+    });
+    connect(ActionSaveGraphST, &QAction::triggered, this, [this] {
+        activate(st_view);
+        st_view->save_graph_ST(st_view->run_picture_save_dialog());
+    });
+    connect(ActionSaveGraphMisfit, &QAction::triggered, this, [this] {
+        activate(compat_view);
+        compat_view->save_graph_misfit(compat_view->run_picture_save_dialog());
+    });
+    connect(ActionSaveGraphMohr, &QAction::triggered, this, [this] {
+        activate(compat_view);
+        compat_view->save_graph_Mohr(compat_view->run_picture_save_dialog());
+    });
     connect(ActionVersion, &QAction::triggered, this, [this] { about->show_centred_on(*this); });
 }
 

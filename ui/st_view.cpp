@@ -1,6 +1,8 @@
 #include "ui/st_view.h"
 
 #include "core/number_text.h"
+#include "output/emf_recorder.h"
+#include "output/stress_tensor_file.h"
 #include "stress/st_list_text.h"
 #include "stress/st_statistics.h"
 #include "ui/dialogs.h"
@@ -35,6 +37,14 @@ const TFileDialogSpec open_dialog_spec{
     QStringLiteral("Open Inversion Result"),
     QStringLiteral("Tolvar (*.tlv)|*.tlv|Brask (*.bk4)|*.bk4|All files (*.*)|*.*"),
     QStringLiteral(".tlv"), false};
+
+const TFileDialogSpec data_save_spec{QStringLiteral("Save Stress Tensor"),
+                                     QStringLiteral("Text files (*.txt)|*.txt"),
+                                     QStringLiteral("txt"), true};
+
+const TFileDialogSpec picture_save_spec{QStringLiteral("Save Graphics of Stress Plot"),
+                                        QStringLiteral("Enhanced metafile (*.emf)|*.emf"),
+                                        QStringLiteral(".emf"), true};
 
 QString caption_name(const QString& name) {
     return name.size() <= 10 ? name : name.left(10) + QStringLiteral("..");
@@ -421,7 +431,7 @@ void TFormST::show_frame() {
     ImageST->set_picture(displayed_);
 }
 
-void TFormST::draw_states() {
+void TFormST::draw_states_onto(QPaintDevice& device) {
     // No input reaches the view while the states are drawn; the progress bar is repainted
     // directly, so that no other event runs while STSet is being read.
     setEnabled(false);
@@ -434,7 +444,7 @@ void TFormST::draw_states() {
     QElapsedTimer since_repaint;
     since_repaint.start();
     {
-        QPainter canvas(&bmpST);
+        QPainter canvas(&device);
         draw_stress_states(canvas, styles, draw_settings(), STSet, states.max_Ln, plotted,
                            [&](int drawn) {
                                if (since_repaint.elapsed() < 30)
@@ -447,8 +457,45 @@ void TFormST::draw_states() {
     ProgressBar->setValue(0);
     ProgressBar->hide();
     setEnabled(true);
+    update_status_bar();
+}
+
+void TFormST::draw_states() {
+    draw_states_onto(bmpST);
     displayed_ = bmpST;
     ImageST->set_picture(displayed_);
+}
+
+QString TFormST::run_data_save_dialog() {
+    return dialogs_.save_file(data_save_spec);
+}
+
+QString TFormST::run_picture_save_dialog() {
+    return dialogs_.save_file(picture_save_spec);
+}
+
+void TFormST::save_data_stress_tensor(const QString& path) {
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!::save_data_stress_tensor(path, states, ST_loaded_filename, ef, &error))
+        messages_.show(error);
+}
+
+void TFormST::save_graph_ST(const QString& path) {
+    if (path.isEmpty())
+        return;
+    TEmfRecorder recorder(st_plot_width, st_plot_height);
+    if (ST_loaded) {
+        update_plotted_numbers();
+        draw_states_onto(recorder);
+    } else {
+        QPainter canvas(&recorder);
+        draw_stress_plot_frame(canvas, styles, draw_settings(), states.max_Ln, plotted);
+    }
+    QString error;
+    if (!recorder.save(path, &error))
+        messages_.show(error);
 }
 
 void TFormST::ActionDrawExecute() {

@@ -81,6 +81,12 @@ public:
     QAction* ActionDraw = nullptr;
 
     QString run_open_dialog();
+    QString run_data_save_dialog();
+    QString run_picture_save_dialog();
+    void save_data_stress_tensor(const QString& path);
+    // The whole stress plot as an enhanced metafile: the same scatter as on the screen, no
+    // question asked, no designation marks.
+    void save_graph_ST(const QString& path);
     void read_IR(const QString& path);
     void change_flag_ST_loaded(bool value, const QString& path = QString());
     void change_flag_ST_designated(bool value);
@@ -107,6 +113,8 @@ private:
     TSTDrawSettings draw_settings() const;
     void show_frame();
     void draw_states();
+    // Draws the states onto any device while the progress bar counts them.
+    void draw_states_onto(QPaintDevice& device);
     // The picture on screen: the bitmap plus the designation marks drawn over it.
     void show_overlays();
 

@@ -180,3 +180,51 @@ TEST(MainWindow, AboutBoxIsModelessAndCentred) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MainWindow, SavesResultsAndPictures) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    w.open_file(ui.write_fault_data(QStringLiteral("one.efd"), "90 45 90 45 N\n"));
+    TStressTensor& d = w.st_view->designated_ST;
+    d.ax[0] = {0, 90};
+    d.ax[2] = {270, 0};
+    d.e_vec[0] = azpl_to_vector3(d.ax[0]);
+    d.e_vec[2] = azpl_to_vector3(d.ax[2]);
+    build_stress_tensor(d, 0.5f);
+    w.st_view->change_flag_ST_designated(true);
+
+    struct Row {
+        QAction* action;
+        const char* file;
+        bool metafile;
+    };
+    const Row rows[] = {{w.ActionSaveDataMisfit, "misfit.txt", false},
+                        {w.ActionSaveDataTheoretical, "theoretical.efd", false},
+                        {w.ActionSaveGraphFD, "fd.emf", true},
+                        {w.ActionSaveGraphST, "st.emf", true},
+                        {w.ActionSaveGraphMisfit, "histogram.emf", true},
+                        {w.ActionSaveGraphMohr, "mohr.emf", true}};
+    for (const Row& r : rows) {
+        ui.dialogs.next_path = ui.folder.path(QString::fromLatin1(r.file));
+        r.action->trigger();
+        const QByteArray bytes = ui.folder.read(QString::fromLatin1(r.file));
+        ASSERT_FALSE(bytes.isEmpty()) << r.file;
+        if (r.metafile) {
+            EXPECT_EQ(bytes.mid(40, 4), QByteArray(" EMF")) << r.file;
+        }
+    }
+    EXPECT_TRUE(ui.messages.shown.isEmpty()) << ui.messages.shown.join(u'|').toStdString();
+    EXPECT_EQ(ui.dialogs.saved,
+              QStringList({"Save Data", "Save Data", "Save Graphics of Fault-Slip Data",
+                           "Save Graphics of Stress Plot", "Save Graphics", "Save Graphics"}));
+
+    // A folder that cannot hold the file: the error is shown, nothing else happens.
+    ui.folder.write(QStringLiteral("plain"), "not a folder");
+    ui.dialogs.next_path = ui.folder.path(QStringLiteral("plain/fd.emf"));
+    w.ActionSaveGraphFD->trigger();
+    EXPECT_EQ(ui.messages.shown.size(), 1);
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+#pragma once
+
+// The two text result files of the fault data view: the misfit data file (misfit, normal and
+// shear stress per datum) and the theoretical-slip data file (one full datum per datum, which
+// reads back as fault-slip data). Both end with the source file and the designated state.
+
+#include "faults/fd_classes.h"
+#include "stress/compatibility.h"
+#include "stress/st_classes.h"
+
+#include <QString>
+
+// Call after calc_theoretical_slip_and_misfit with designated: FDSet carries the computed
+// fields, measure is the one they were computed under. A non-finite misfit is written as the
+// worst misfit of the measure (180 or 90 degrees), any other non-finite number as 0.
+// An empty path does nothing and succeeds. A datum without a representative alternative fails
+// the save before anything is written. Returns false with the reason in *error.
+bool save_data_misfit(const QString& path, const TFaultDataSet& FDSet,
+                      const QString& FD_loaded_filename, const TStressTensor& designated,
+                      TMifitMeasure measure, QString* error);
+
+// theoretical is the set calc_theoretical_slip_and_misfit built: one Ful datum per datum.
+bool save_data_theoretical(const QString& path, const TFaultDataSet& theoretical,
+                           const QString& FD_loaded_filename, const TStressTensor& designated,
+                           QString* error);
