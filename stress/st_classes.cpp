@@ -68,6 +68,16 @@ void build_stress_tensor(TStressTensor& st, float phi) {
     build_tensors(st, phi);
 }
 
+TStressTensor stress_tensor_from_axes(const Tazpl& sigma1, const Tazpl& sigma3, float phi) {
+    TStressTensor st{};
+    st.ax[0] = sigma1;
+    st.ax[2] = sigma3;
+    st.e_vec[0] = azpl_to_vector3(sigma1);
+    st.e_vec[2] = azpl_to_vector3(sigma3);
+    build_stress_tensor(st, phi);
+    return st;
+}
+
 int compare_stress_by_L(const TStressTensor& a, const TStressTensor& b) {
     // Widened so that fitness values of opposite signs cannot overflow the difference.
     const long long d = static_cast<long long>(a.L) - b.L;

@@ -38,4 +38,7 @@ void build_intermediate_axis(TStressTensor& st);
 // sr, sg, sg_prime and ss from the three axes.
 void build_tensors(TStressTensor& st, float phi);
 
+// A stress state from the orientations of sigma1 and sigma3, built as a designation builds it.
+TStressTensor stress_tensor_from_axes(const Tazpl& sigma1, const Tazpl& sigma3, float phi);
+
 int compare_stress_by_L(const TStressTensor& a, const TStressTensor& b);

@@ -319,43 +319,34 @@ void TFormST::update_plotted_numbers() {
     plotted = ::update_plotted_numbers(STSet, ef, emphasis, states.max_Ln, states.min_Ln_nonzero);
 }
 
-bool TFormST::ActionChangeEnhanceExecute() {
+bool TFormST::take_edit_value(TEditBox* box, float& field, double top, const char* invalid,
+                              const char* out_of_range) {
     double value = 0;
-    const QString text = EditEnhance->text();
     const char* problem = nullptr;
-    if (!text_to_double(text, value))
-        problem = "invalid ef";
-    else if (value < 0 || value > 1)
-        problem = "ef must be in [0, 1]";
+    if (!text_to_double(box->text(), value))
+        problem = invalid;
+    else if (value < 0 || value > top)
+        problem = out_of_range;
     if (problem) {
         messages_.show(QString::fromLatin1(problem));
-        EditEnhance->setText(f("0.00", ef));
-        EditEnhance->selectAll();
+        box->setText(f("0.00", field)); // the previous value stays
+        box->selectAll();
         return false;
     }
-    ef = float(value);
+    field = float(value);
     update_status_bar();
+    return true;
+}
+
+bool TFormST::ActionChangeEnhanceExecute() {
+    if (!take_edit_value(EditEnhance, ef, 1, "invalid ef", "ef must be in [0, 1]"))
+        return false;
     update_plotted_numbers();
     return true;
 }
 
 bool TFormST::ActionChangeDispersionExecute() {
-    double value = 0;
-    const QString text = EditDispersion->text();
-    const char* problem = nullptr;
-    if (!text_to_double(text, value))
-        problem = "invalid df";
-    else if (value < 0 || value > 5)
-        problem = "df must be in [0, 5]";
-    if (problem) {
-        messages_.show(QString::fromLatin1(problem));
-        EditDispersion->setText(f("0.00", df));
-        EditDispersion->selectAll();
-        return false;
-    }
-    df = float(value);
-    update_status_bar();
-    return true;
+    return take_edit_value(EditDispersion, df, 5, "invalid df", "df must be in [0, 5]");
 }
 
 namespace {

@@ -111,6 +111,9 @@ private:
     QWidget* build_top_panel();
     void build_controls();
     TSTDrawSettings draw_settings() const;
+    // Takes a value in [0, top] over from the box, or reports and restores the previous one.
+    bool take_edit_value(TEditBox* box, float& field, double top, const char* invalid,
+                         const char* out_of_range);
     void show_frame();
     void draw_states();
     // Draws the states onto any device while the progress bar counts them.

@@ -8,23 +8,13 @@
 
 namespace {
 
-TStressTensor stress_of(Tazpl s1, Tazpl s3, float phi) {
-    TStressTensor st{};
-    st.ax[0] = s1;
-    st.ax[2] = s3;
-    st.e_vec[0] = azpl_to_vector3(s1);
-    st.e_vec[2] = azpl_to_vector3(s3);
-    build_stress_tensor(st, phi);
-    return st;
-}
-
 TFaultData datum(const QString& line) {
     TFDLineContext context;
     return read_fault_datum_line(line, 1, context).value();
 }
 
 // sigma1 horizontal east-west, sigma3 vertical: a thrust regime.
-const TStressTensor thrust = stress_of({90, 0}, {0, 90}, 0.5f);
+const TStressTensor thrust = stress_tensor_from_axes({90, 0}, {0, 90}, 0.5f);
 
 TEST(Compatibility, WorkedThrustExample) {
     TFaultDataSet data, theoretical;

@@ -5,12 +5,7 @@
 namespace {
 
 TStressTensor state(const Tazpl& sigma1, const Tazpl& sigma3, float phi, float Ln) {
-    TStressTensor st;
-    st.ax[0] = sigma1;
-    st.ax[2] = sigma3;
-    st.e_vec[0] = azpl_to_vector3(sigma1);
-    st.e_vec[2] = azpl_to_vector3(sigma3);
-    build_stress_tensor(st, phi);
+    TStressTensor st = stress_tensor_from_axes(sigma1, sigma3, phi);
     st.Ln = Ln;
     return st;
 }

@@ -20,12 +20,7 @@ struct CompatibilityFixture : UiFixture {
     // Designates sigma1 vertical, sigma3 toward 270 and ratio 0.5 as three clicks would.
     void designate() {
         TFormST& st = *window->st_view;
-        TStressTensor& d = st.designated_ST;
-        d.ax[0] = {0, 90};
-        d.ax[2] = {270, 0};
-        d.e_vec[0] = azpl_to_vector3(d.ax[0]);
-        d.e_vec[2] = azpl_to_vector3(d.ax[2]);
-        build_stress_tensor(d, 0.5f);
+        st.designated_ST = stress_tensor_from_axes({0, 90}, {270, 0}, 0.5f);
         st.change_flag_ST_designated(true);
     }
     void enter_bin(const QString& text) {

@@ -187,12 +187,7 @@ TEST(MainWindow, SavesResultsAndPictures) {
     UiFixture ui;
     TFormMain& w = *ui.window;
     w.open_file(ui.write_fault_data(QStringLiteral("one.efd"), "90 45 90 45 N\n"));
-    TStressTensor& d = w.st_view->designated_ST;
-    d.ax[0] = {0, 90};
-    d.ax[2] = {270, 0};
-    d.e_vec[0] = azpl_to_vector3(d.ax[0]);
-    d.e_vec[2] = azpl_to_vector3(d.ax[2]);
-    build_stress_tensor(d, 0.5f);
+    w.st_view->designated_ST = stress_tensor_from_axes({0, 90}, {270, 0}, 0.5f);
     w.st_view->change_flag_ST_designated(true);
 
     struct Row {
