@@ -134,18 +134,13 @@ TTextReadResult read_text_lines(const QString& path) {
     return result;
 }
 
-bool write_text_lines(const QString& path, const QStringList& lines, QString* error) {
+bool write_file_atomically(const QString& path, const QByteArray& bytes, QString* error) {
     auto fail = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("Cannot write file [%1]: %2").arg(path, reason);
         return false;
     };
-    QByteArray bytes;
-    for (const QString& line : lines) {
-        bytes += line.toUtf8();
-        bytes += "\r\n";
-    }
-    // The text goes to a temporary file beside the target, which replaces the target only once
+    // The bytes go to a temporary file beside the target, which replaces the target only once
     // it is complete; writing in place would destroy the old file on a failure.
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
@@ -161,4 +156,13 @@ bool write_text_lines(const QString& path, const QStringList& lines, QString* er
     if (error)
         error->clear();
     return true;
+}
+
+bool write_text_lines(const QString& path, const QStringList& lines, QString* error) {
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    return write_file_atomically(path, bytes, error);
 }

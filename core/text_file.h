@@ -20,3 +20,6 @@ QStringList decode_text_lines(const QByteArray& bytes);
 // Every line ended by CR LF, UTF-8 without byte-order mark. The target is replaced atomically:
 // a failed save leaves any previous file intact. Returns false with a reason in *error.
 bool write_text_lines(const QString& path, const QStringList& lines, QString* error);
+
+// Replaces the file at path with bytes, atomically as above.
+bool write_file_atomically(const QString& path, const QByteArray& bytes, QString* error);

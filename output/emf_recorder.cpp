@@ -1,5 +1,7 @@
 #include "output/emf_recorder.h"
 
+#include "core/text_file.h"
+
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPaintEngine>
@@ -8,7 +10,6 @@
 #include <QPixmap>
 #include <QPolygon>
 #include <QPolygonF>
-#include <QSaveFile>
 #include <QTransform>
 
 #include <algorithm>
@@ -835,27 +836,11 @@ QByteArray TEmfRecorder::data() const {
 }
 
 bool TEmfRecorder::save(const QString& path, QString* error) const {
-    auto fail = [&](const QString& reason) {
+    if (engine_->isActive()) {
         if (error)
-            *error = QStringLiteral("Cannot write file [%1]: %2").arg(path, reason);
+            *error = QStringLiteral("Cannot write file [%1]: the picture is still being recorded.")
+                         .arg(path);
         return false;
-    };
-    if (engine_->isActive())
-        return fail(QStringLiteral("the picture is still being recorded."));
-    const QByteArray bytes = data();
-    // Through a temporary file beside the target, which replaces it only once complete.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
     }
-    if (!file.commit())
-        return fail(file.errorString());
-    if (error)
-        error->clear();
-    return true;
+    return write_file_atomically(path, data(), error);
 }
