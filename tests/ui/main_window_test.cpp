@@ -201,6 +201,9 @@ TEST(MainWindow, SavesResultsAndPictures) {
                         {w.ActionSaveGraphST, "st.emf", true},
                         {w.ActionSaveGraphMisfit, "histogram.emf", true},
                         {w.ActionSaveGraphMohr, "mohr.emf", true}};
+    // A selected datum stays selected and the pictures on the screen stay as they are.
+    w.fd_view->ListBox->setCurrentIndex(w.fd_view->ListBox->text_model()->index(0));
+    const QImage fd_before = w.fd_view->bmpFD, st_before = w.st_view->bmpST;
     for (const Row& r : rows) {
         ui.dialogs.next_path = ui.folder.path(QString::fromLatin1(r.file));
         r.action->trigger();
@@ -211,6 +214,9 @@ TEST(MainWindow, SavesResultsAndPictures) {
         }
     }
     EXPECT_TRUE(ui.messages.shown.isEmpty()) << ui.messages.shown.join(u'|').toStdString();
+    EXPECT_EQ(w.fd_view->ListBox->selected_row(), 0);
+    EXPECT_EQ(w.fd_view->bmpFD, fd_before);
+    EXPECT_EQ(w.st_view->bmpST, st_before);
     EXPECT_EQ(ui.dialogs.saved,
               QStringList({"Save Data", "Save Data", "Save Graphics of Fault-Slip Data",
                            "Save Graphics of Stress Plot", "Save Graphics", "Save Graphics"}));
