@@ -27,6 +27,8 @@ using TColorValue = std::uint32_t;
 inline constexpr TColorValue no_color_value = 536870911; // 0x1FFFFFFF
 inline constexpr TColorValue white_value = 16777215;
 inline constexpr TColorValue black_value = 0;
+inline constexpr TColorValue grey_value = 8421504;    // 128, 128, 128
+inline constexpr TColorValue silver_value = 12632256; // 192, 192, 192
 
 QColor color_from_value(TColorValue v);
 

@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr TColorValue grey = 8421504;
-constexpr TColorValue silver = 12632256;
+constexpr TColorValue grey = grey_value;
+constexpr TColorValue silver = silver_value;
 constexpr TColorValue red = 255;
 constexpr TColorValue green = 60928;
 constexpr TColorValue sky_blue = 15780518;

@@ -13,9 +13,9 @@ namespace {
 constexpr int margin = 10;
 constexpr int gap = 4;
 constexpr int tick = 4;
-constexpr TColorValue silver = 12632256;
+constexpr TColorValue silver = silver_value;
 constexpr TColorValue gradient_top = 16753832;
-constexpr TColorValue grey = 8421504;
+constexpr TColorValue grey = grey_value;
 
 QFont chart_font(int pixels, bool bold = false) {
     QFont font;

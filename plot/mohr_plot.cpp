@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr TColorValue grey = 8421504;
+constexpr TColorValue grey = grey_value;
 
 bool has_representative(const TFaultData& fd) {
     return fd.rep_isd >= 0 && static_cast<std::size_t>(fd.rep_isd) < fd.SDList.size();

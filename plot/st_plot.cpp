@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr TColorValue grey = 8421504;
-constexpr TColorValue silver = 12632256;
+constexpr TColorValue grey = grey_value;
+constexpr TColorValue silver = silver_value;
 
 constexpr int scale_left = 800; // colour scale, and the span of the stress-ratio pick
 constexpr int scale_right = 1200;
