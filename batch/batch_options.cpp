@@ -1,0 +1,264 @@
+#include "batch/batch_options.h"
+
+#include "batch/picture_files.h"
+#include "core/number_text.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// Command lines are written for scripts: the decimal point is always '.'.
+bool to_number(const QString& text, double& out) {
+    return text_to_double(text.trimmed(), out, u'.') && std::isfinite(out);
+}
+
+struct Failure {
+    QString reason;
+};
+
+QString choice(const QCommandLineParser& parser, const QString& name, const QStringList& allowed) {
+    const QString value = parser.value(name);
+    if (!allowed.contains(value))
+        throw Failure{QStringLiteral("--%1 must be %2, not '%3'")
+                          .arg(name, allowed.join(QStringLiteral(" or ")), value)};
+    return value;
+}
+
+std::optional<bool> on_off(const QCommandLineParser& parser, const QString& name) {
+    if (!parser.isSet(name))
+        return std::nullopt;
+    return choice(parser, name, {QStringLiteral("on"), QStringLiteral("off")}) ==
+           QStringLiteral("on");
+}
+
+bool azpl_in_range(const Tazpl& a) {
+    return a.az >= 0 && a.az <= 360 && a.pl >= 0 && a.pl <= 90;
+}
+
+} // namespace
+
+QString parse_stress_designation(const QString& text, Tazpl& sigma1, Tazpl& sigma3, float& phi) {
+    const QStringList parts = text.split(u',');
+    const QString malformed =
+        QStringLiteral("--stress must be AZ1/PL1,AZ3/PL3,PHI or best, not '%1'").arg(text);
+    if (parts.size() != 3)
+        return malformed;
+    Tazpl axes[2];
+    for (int i = 0; i < 2; ++i) {
+        const QStringList azpl = parts[i].split(u'/');
+        double az = 0, pl = 0;
+        if (azpl.size() != 2 || !to_number(azpl[0], az) || !to_number(azpl[1], pl))
+            return malformed;
+        axes[i] = make_azpl(float(az), float(pl));
+        if (!azpl_in_range(axes[i]))
+            return QStringLiteral("orientation %1 out of range: azimuth 0..360, plunge 0..90")
+                .arg(parts[i]);
+    }
+    double ratio = 0;
+    if (!to_number(parts[2], ratio))
+        return malformed;
+    if (ratio < 0 || ratio > 1)
+        return QStringLiteral("stress ratio %1 outside 0..1").arg(parts[2]);
+    // The designation puts sigma3 on the girdle of sigma1: allow for rounded input only.
+    const float cosine = dot_product3(azpl_to_vector3(axes[0]), azpl_to_vector3(axes[1]));
+    if (std::abs(cosine) > std::sin(std::numbers::pi / 180))
+        return QStringLiteral("sigma1 and sigma3 are more than 1 degree from perpendicular");
+    sigma1 = axes[0];
+    sigma3 = axes[1];
+    phi = float(ratio);
+    return {};
+}
+
+TBatchParse parse_batch_arguments(const QStringList& arguments) {
+    TBatchParse result;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Fault-slip analysis without windows: reads, designates, writes, plots."));
+    const auto value_option = [](const char* name, const char* description, const char* value) {
+        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description),
+                                  QString::fromLatin1(value));
+    };
+    const auto flag = [](const char* name, const char* description) {
+        return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description));
+    };
+    parser.addOptions({
+        QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                           QStringLiteral("Prints these options.")),
+        flag("version", "Prints the version."),
+        value_option("fault-data", "Reads fault-slip data (.efd, .fdt).", "FILE"),
+        value_option("inversion-result", "Reads an inversion result (.tlv, .bk4).", "FILE"),
+        value_option("stress", "Designates sigma1, sigma3, ratio; or best.", "AZ/PL,AZ/PL,PHI"),
+        value_option("measure", "Misfit measure: slip or fry (slip).", "M"),
+        value_option("bin-size", "Misfit bin size in degrees (10).", "N"),
+        value_option("enhance", "Enhance factor ef, 0..1 (0.8).", "EF"),
+        value_option("dispersion", "Dispersion factor df, 0..5 (1.0).", "DF"),
+        value_option("emphasis", "Emphasize number or size (size).", "E"),
+        value_option("tails", "Tadpole tails: on or off (on).", "on|off"),
+        value_option("colour", "Colour, else grey: on or off (on).", "on|off"),
+        value_option("plot-method", "great-circle or tangent-lineation (the latter).", "M"),
+        value_option("projection", "equal-area or equal-angle (equal-area).", "P"),
+        value_option("theoretical-slip", "Theoretical slip layer: on or off.", "on|off"),
+        value_option("model-faults", "Model faults layer: on or off.", "on|off"),
+        value_option("designated-axes", "Designated axes layer: on or off (on).", "on|off"),
+        value_option("write-misfit", "Writes misfits, normal and shear stresses.", "FILE"),
+        value_option("write-theoretical", "Writes the theoretical slip data.", "FILE"),
+        value_option("write-stress-tensor", "Writes the plotted stress states.", "FILE"),
+        flag("statistics", "Prints the statistics of the stress states."),
+        flag("list-fault-data", "Prints the fault data list."),
+        value_option("plot-fault-data", "Draws the fault data: .emf .svg .pdf .png", "FILE"),
+        value_option("plot-stress", "Draws the stress states.", "FILE"),
+        value_option("plot-mohr", "Draws the Mohr diagram.", "FILE"),
+        value_option("plot-histogram", "Draws the misfit histogram.", "FILE"),
+        value_option("png-scale", "Scale of PNG pictures, 0..8 (1).", "S"),
+    });
+
+    if (!parser.parse(arguments)) {
+        result.text = parser.errorText();
+        return result;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        result.kind = TBatchParse::Kind::Help;
+        result.text = parser.helpText();
+        return result;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        result.kind = TBatchParse::Kind::Version;
+        result.text = batch_program_name + u' ' + QStringLiteral(QUOMTEL_VERSION);
+        return result;
+    }
+
+    TBatchOptions& o = result.options;
+    const auto text = [&](const char* name) { return parser.value(QString::fromLatin1(name)); };
+    const auto is_set = [&](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+    try {
+        if (!parser.positionalArguments().isEmpty())
+            throw Failure{QStringLiteral("unexpected argument '%1'")
+                              .arg(parser.positionalArguments().constFirst())};
+        o.fault_data = text("fault-data");
+        o.inversion_result = text("inversion-result");
+
+        if (is_set("stress")) {
+            if (text("stress") == QStringLiteral("best")) {
+                if (o.inversion_result.isEmpty())
+                    throw Failure{QStringLiteral("--stress best needs --inversion-result")};
+                o.stress = TBatchStress::Best;
+            } else {
+                const QString problem =
+                    parse_stress_designation(text("stress"), o.sigma1, o.sigma3, o.phi);
+                if (!problem.isEmpty())
+                    throw Failure{problem};
+                o.stress = TBatchStress::Axes;
+            }
+        }
+
+        if (is_set("measure"))
+            o.measure =
+                choice(parser, QStringLiteral("measure"),
+                       {QStringLiteral("slip"), QStringLiteral("fry")}) == QStringLiteral("slip")
+                    ? TMifitMeasure::SlipDir
+                    : TMifitMeasure::DistFry;
+        if (is_set("bin-size")) {
+            // As the bin-size box takes its text.
+            bool ok = false;
+            const int value = text("bin-size").toInt(&ok);
+            const int max_misfit = o.measure == TMifitMeasure::SlipDir ? 180 : 90;
+            if (!ok)
+                throw Failure{QStringLiteral("invalid bin size")};
+            if (value < 5 || value > max_misfit)
+                throw Failure{QStringLiteral("out of range")};
+            o.bin_size = value;
+        }
+        // As the enhance and dispersion boxes take their texts.
+        const auto factor = [&](const char* name, double top, const char* invalid,
+                                const char* out_of_range, float& field) {
+            if (!is_set(name))
+                return;
+            double value = 0;
+            if (!to_number(text(name), value))
+                throw Failure{QString::fromLatin1(invalid)};
+            if (value < 0 || value > top)
+                throw Failure{QString::fromLatin1(out_of_range)};
+            field = float(value);
+        };
+        factor("enhance", 1, "invalid ef", "ef must be in [0, 1]", o.ef);
+        factor("dispersion", 5, "invalid df", "df must be in [0, 5]", o.df);
+
+        if (is_set("emphasis"))
+            o.emphasis = choice(parser, QStringLiteral("emphasis"),
+                                {QStringLiteral("number"), QStringLiteral("size")}) ==
+                                 QStringLiteral("number")
+                             ? TEmphasis::Num
+                             : TEmphasis::Siz;
+        o.tails = on_off(parser, QStringLiteral("tails")).value_or(true);
+        o.colour = on_off(parser, QStringLiteral("colour")).value_or(true);
+        if (is_set("plot-method"))
+            o.plotmethod =
+                choice(parser, QStringLiteral("plot-method"),
+                       {QStringLiteral("great-circle"), QStringLiteral("tangent-lineation")}) ==
+                        QStringLiteral("great-circle")
+                    ? TPlotMethod::GCA
+                    : TPlotMethod::TLD;
+        if (is_set("projection"))
+            o.projection = choice(parser, QStringLiteral("projection"),
+                                  {QStringLiteral("equal-area"), QStringLiteral("equal-angle")}) ==
+                                   QStringLiteral("equal-area")
+                               ? TProjection::EArea
+                               : TProjection::EAngle;
+        o.theoretical_slip = on_off(parser, QStringLiteral("theoretical-slip"));
+        o.model_faults = on_off(parser, QStringLiteral("model-faults"));
+        o.designated_axes = on_off(parser, QStringLiteral("designated-axes"));
+
+        o.write_misfit = text("write-misfit");
+        o.write_theoretical = text("write-theoretical");
+        o.write_stress_tensor = text("write-stress-tensor");
+        o.statistics = is_set("statistics");
+        o.list_fault_data = is_set("list-fault-data");
+        o.plot_fault_data = text("plot-fault-data");
+        o.plot_stress = text("plot-stress");
+        o.plot_mohr = text("plot-mohr");
+        o.plot_histogram = text("plot-histogram");
+        for (const QString& path :
+             {o.plot_fault_data, o.plot_stress, o.plot_mohr, o.plot_histogram})
+            if (!path.isEmpty() && !picture_format_of(path))
+                throw Failure{QStringLiteral("cannot tell the picture format of '%1': use .emf, "
+                                             ".svg, .pdf or .png")
+                                  .arg(path)};
+        if (is_set("png-scale")) {
+            double scale = 0;
+            if (!to_number(text("png-scale"), scale) || scale <= 0 || scale > 8)
+                throw Failure{QStringLiteral("--png-scale must be a number above 0, at most 8")};
+            o.png_scale = scale;
+        }
+
+        // The menu's conditions, known before anything is read: a failed read ends the run.
+        const bool fault_data = !o.fault_data.isEmpty() || !o.inversion_result.isEmpty();
+        const bool result_loaded = !o.inversion_result.isEmpty();
+        const bool designated = o.stress != TBatchStress::None;
+        if ((!o.write_misfit.isEmpty() || !o.write_theoretical.isEmpty()) &&
+            !(fault_data && designated))
+            throw Failure{QStringLiteral(
+                "Fault Data must be loaded AND\r\nStress State must be designated.")};
+        if ((!o.write_stress_tensor.isEmpty() || o.statistics) && !result_loaded)
+            throw Failure{QStringLiteral("Stress Tensor must be loaded.")};
+        if (o.list_fault_data && !fault_data)
+            throw Failure{QStringLiteral("Fault Data must be loaded.")};
+
+        const bool output = !o.write_misfit.isEmpty() || !o.write_theoretical.isEmpty() ||
+                            !o.write_stress_tensor.isEmpty() || o.statistics || o.list_fault_data ||
+                            !o.plot_fault_data.isEmpty() || !o.plot_stress.isEmpty() ||
+                            !o.plot_mohr.isEmpty() || !o.plot_histogram.isEmpty();
+        if (!output && !fault_data)
+            throw Failure{QStringLiteral("nothing to do: give a file to read or an output")};
+    } catch (const Failure& failure) {
+        result.text = failure.reason;
+        return result;
+    }
+    result.kind = TBatchParse::Kind::Run;
+    return result;
+}

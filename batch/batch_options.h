@@ -1,0 +1,65 @@
+#pragma once
+
+// The command line of quomtel-batch: what to read, how to analyse and draw, what to write.
+
+#include "core/math_operations.h"
+#include "plot/draw_operations.h"
+#include "plot/fd_plot.h"
+#include "plot/st_symbols.h"
+#include "stress/compatibility.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+enum class TBatchStress { None, Axes, Best };
+
+struct TBatchOptions {
+    QString fault_data;
+    QString inversion_result;
+
+    TBatchStress stress = TBatchStress::None;
+    Tazpl sigma1{};
+    Tazpl sigma3{};
+    float phi = 0;
+
+    TMifitMeasure measure = TMifitMeasure::SlipDir;
+    int bin_size = 10;
+    float ef = 0.8f;
+    float df = 1.0f;
+    TEmphasis emphasis = TEmphasis::Siz;
+    bool tails = true;
+    bool colour = true;
+    TPlotMethod plotmethod = TPlotMethod::TLD;
+    TProjection projection = TProjection::EArea;
+    // Unset: as the check boxes are after a designation with the plot method.
+    std::optional<bool> theoretical_slip;
+    std::optional<bool> model_faults;
+    std::optional<bool> designated_axes;
+
+    QString write_misfit;
+    QString write_theoretical;
+    QString write_stress_tensor;
+    bool statistics = false;
+    bool list_fault_data = false;
+    QString plot_fault_data;
+    QString plot_stress;
+    QString plot_mohr;
+    QString plot_histogram;
+    double png_scale = 1;
+};
+
+struct TBatchParse {
+    enum class Kind { Run, Help, Version, UsageError } kind = Kind::UsageError;
+    TBatchOptions options;
+    QString text; // the help or version text, or the reason of the usage error
+};
+
+// arguments[0] is the program name, as QCoreApplication::arguments() gives it.
+TBatchParse parse_batch_arguments(const QStringList& arguments);
+
+// "AZ1/PL1,AZ3/PL3,PHI": empty on success, else the reason.
+QString parse_stress_designation(const QString& text, Tazpl& sigma1, Tazpl& sigma3, float& phi);
+
+inline const QString batch_program_name = QStringLiteral("quomtel-batch");

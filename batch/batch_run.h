@@ -1,0 +1,39 @@
+#pragma once
+
+// One batch run: reads the files, designates, and writes the outputs, calling what the window
+// calls in the order it calls it.
+
+#include "batch/batch_options.h"
+#include "core/messages.h"
+
+#include <QSize>
+#include <QStringList>
+#include <QTextStream>
+
+inline constexpr int batch_ok = 0;
+inline constexpr int batch_failed = 1; // a file could not be read or written, or invalid
+inline constexpr int batch_usage_error = 2;
+
+// The messages the window shows in boxes, one line each on the stream. Questions are answered
+// Yes: nobody is there to answer them.
+class StreamMessages : public Messages {
+public:
+    explicit StreamMessages(QTextStream& stream) : stream_(stream) {}
+    void show(const QString& text) override;
+    bool ask(const QString& caption, const QString& text) override;
+
+private:
+    QTextStream& stream_;
+};
+
+// A message on one line: every line break becomes a space.
+QString one_line_message(const QString& text);
+
+// The histogram has no bitmap of its own in the window; pictures of it are this size.
+inline constexpr QSize batch_histogram_size{500, 500};
+
+// The outputs of options; printed text goes to out. Returns batch_ok or batch_failed.
+int run_batch(const TBatchOptions& options, Messages& messages, QTextStream& out);
+
+// The whole program after the application object exists: parses, runs, returns the status.
+int batch_main(const QStringList& arguments, QTextStream& out, QTextStream& err);

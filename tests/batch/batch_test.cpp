@@ -1,0 +1,481 @@
+#include "batch/batch_options.h"
+#include "batch/batch_run.h"
+
+#include "core/logger.h"
+#include "core/number_text.h"
+#include "faults/fd_list_text.h"
+#include "faults/fd_reader.h"
+#include "output/data_files.h"
+#include "output/stress_tensor_file.h"
+#include "plot/model_faults.h"
+#include "plot/st_plot.h"
+#include "stress/ir_reader.h"
+#include "stress/st_statistics.h"
+#include "tests/support/test_support.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString result_path = QStringLiteral(QUOMTEL_EXAMPLES_DIR "/ridge_site.tlv");
+const QString data_path = QStringLiteral(QUOMTEL_EXAMPLES_DIR "/ridge_site.efd");
+
+struct BatchRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+BatchRun run(QStringList arguments) {
+    BatchRun r;
+    arguments.prepend(QStringLiteral("quomtel-batch"));
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.status = batch_main(arguments, out, err);
+    return r;
+}
+
+QStringList lines_of(const QString& text) {
+    return text.split(u'\n', Qt::SkipEmptyParts);
+}
+
+// What the window holds after opening the example result and designating its fittest state.
+struct WindowSession {
+    TFaultDataSet FDSet, theoretical;
+    TStressStates states;
+    TStressTensor designated{};
+
+    explicit WindowSession(TMifitMeasure measure = TMifitMeasure::SlipDir) {
+        EventLog log;
+        RecordingMessages messages;
+        QByteArray bytes;
+        EXPECT_TRUE(read_IR_file(result_path, bytes));
+        const TIRReadResult read =
+            read_inversion_result(bytes, result_path, QCoreApplication::applicationDirPath(), FDSet,
+                                  states, log, messages);
+        EXPECT_EQ(read.outcome, TIROutcome::Loaded);
+        update_plotted_numbers(states.STSet, 0.8f, TEmphasis::Siz, states.max_Ln,
+                               states.min_Ln_nonzero);
+        const TStressTensor* best = &states.STSet.front();
+        for (const TStressTensor& st : states.STSet)
+            if (st.L > best->L || (st.L == best->L && st.id < best->id))
+                best = &st;
+        designated = *best;
+        designated.L = designated.id = -1;
+        designated.Le = -1;
+        calc_theoretical_slip_and_misfit(FDSet, theoretical, designated, measure);
+    }
+};
+
+TEST(BatchOptions, DefaultsAreTheWindowsInitialSettings) {
+    const TBatchParse p = parse_batch_arguments({"quomtel-batch", "--fault-data", "a.efd"});
+    ASSERT_EQ(p.kind, TBatchParse::Kind::Run) << p.text.toStdString();
+    const TBatchOptions& o = p.options;
+    EXPECT_EQ(o.fault_data, QStringLiteral("a.efd"));
+    EXPECT_EQ(o.stress, TBatchStress::None);
+    EXPECT_EQ(o.measure, TMifitMeasure::SlipDir);
+    EXPECT_EQ(o.bin_size, 10);
+    EXPECT_FLOAT_EQ(o.ef, 0.8f);
+    EXPECT_FLOAT_EQ(o.df, 1.0f);
+    EXPECT_EQ(o.emphasis, TEmphasis::Siz);
+    EXPECT_TRUE(o.tails && o.colour);
+    EXPECT_EQ(o.plotmethod, TPlotMethod::TLD);
+    EXPECT_EQ(o.projection, TProjection::EArea);
+    EXPECT_FALSE(o.theoretical_slip || o.model_faults || o.designated_axes);
+    EXPECT_DOUBLE_EQ(o.png_scale, 1);
+}
+
+TEST(BatchOptions, EveryOptionIsTaken) {
+    const TBatchParse p = parse_batch_arguments({"quomtel-batch",
+                                                 "--inversion-result=r.tlv",
+                                                 "--fault-data",
+                                                 "f.fdt",
+                                                 "--stress",
+                                                 "10/80,190/10,0.25",
+                                                 "--measure",
+                                                 "fry",
+                                                 "--bin-size",
+                                                 "90",
+                                                 "--enhance",
+                                                 "0.5",
+                                                 "--dispersion",
+                                                 "5",
+                                                 "--emphasis",
+                                                 "number",
+                                                 "--tails",
+                                                 "off",
+                                                 "--colour",
+                                                 "off",
+                                                 "--plot-method",
+                                                 "great-circle",
+                                                 "--projection",
+                                                 "equal-angle",
+                                                 "--theoretical-slip",
+                                                 "off",
+                                                 "--model-faults",
+                                                 "on",
+                                                 "--designated-axes",
+                                                 "off",
+                                                 "--write-misfit",
+                                                 "m.txt",
+                                                 "--write-theoretical",
+                                                 "t.efd",
+                                                 "--write-stress-tensor",
+                                                 "s.txt",
+                                                 "--statistics",
+                                                 "--list-fault-data",
+                                                 "--plot-fault-data",
+                                                 "f.PNG",
+                                                 "--plot-stress",
+                                                 "s.svg",
+                                                 "--plot-mohr",
+                                                 "m.pdf",
+                                                 "--plot-histogram",
+                                                 "h.emf",
+                                                 "--png-scale",
+                                                 "2"});
+    ASSERT_EQ(p.kind, TBatchParse::Kind::Run) << p.text.toStdString();
+    const TBatchOptions& o = p.options;
+    EXPECT_EQ(o.stress, TBatchStress::Axes);
+    EXPECT_EQ(o.sigma1, make_azpl(10, 80));
+    EXPECT_EQ(o.sigma3, make_azpl(190, 10));
+    EXPECT_FLOAT_EQ(o.phi, 0.25f);
+    EXPECT_EQ(o.measure, TMifitMeasure::DistFry);
+    EXPECT_EQ(o.bin_size, 90);
+    EXPECT_FLOAT_EQ(o.ef, 0.5f);
+    EXPECT_FLOAT_EQ(o.df, 5.0f);
+    EXPECT_EQ(o.emphasis, TEmphasis::Num);
+    EXPECT_FALSE(o.tails || o.colour);
+    EXPECT_EQ(o.plotmethod, TPlotMethod::GCA);
+    EXPECT_EQ(o.projection, TProjection::EAngle);
+    EXPECT_EQ(o.theoretical_slip, false);
+    EXPECT_EQ(o.model_faults, true);
+    EXPECT_EQ(o.designated_axes, false);
+    EXPECT_TRUE(o.statistics && o.list_fault_data);
+    EXPECT_EQ(o.plot_fault_data, QStringLiteral("f.PNG"));
+    EXPECT_DOUBLE_EQ(o.png_scale, 2);
+
+    const TBatchParse best =
+        parse_batch_arguments({"quomtel-batch", "--inversion-result", "r.tlv", "--stress", "best"});
+    EXPECT_EQ(best.options.stress, TBatchStress::Best);
+}
+
+TEST(BatchOptions, PerpendicularityAllowsOneDegree) {
+    Tazpl s1, s3;
+    float phi = 0;
+    EXPECT_EQ(parse_stress_designation("0/0,90.9/0,1", s1, s3, phi), QString());
+    EXPECT_NE(parse_stress_designation("0/0,91.1/0,1", s1, s3, phi), QString());
+    EXPECT_EQ(parse_stress_designation("360/90,0/0,0", s1, s3, phi), QString());
+}
+
+TEST(BatchOptions, HelpAndVersionExitZero) {
+    const BatchRun help = run({"--help"});
+    EXPECT_EQ(help.status, batch_ok);
+    for (const char* name : {"--fault-data",
+                             "--inversion-result",
+                             "--stress",
+                             "--measure",
+                             "--bin-size",
+                             "--enhance",
+                             "--dispersion",
+                             "--emphasis",
+                             "--tails",
+                             "--colour",
+                             "--plot-method",
+                             "--projection",
+                             "--theoretical-slip",
+                             "--model-faults",
+                             "--designated-axes",
+                             "--write-misfit",
+                             "--write-theoretical",
+                             "--write-stress-tensor",
+                             "--statistics",
+                             "--list-fault-data",
+                             "--plot-fault-data",
+                             "--plot-stress",
+                             "--plot-mohr",
+                             "--plot-histogram",
+                             "--png-scale",
+                             "--version"}) {
+        const QStringList hits = help.out.split(u'\n').filter(QString::fromLatin1(name));
+        EXPECT_FALSE(hits.isEmpty()) << name;
+    }
+    // One line per option: no description is wrapped onto a line of its own.
+    for (const QString& line : help.out.split(u'\n'))
+        if (line.startsWith(QStringLiteral("    ")))
+            ADD_FAILURE() << line.toStdString();
+    const BatchRun version = run({"--version"});
+    EXPECT_EQ(version.status, batch_ok);
+    EXPECT_EQ(version.out, QStringLiteral("quomtel-batch 1.10\n"));
+}
+
+struct UsageCase {
+    QStringList arguments;
+    const char* reason;
+};
+
+TEST(BatchOptions, EveryUsageErrorExitsTwoWithOneLineReason) {
+    const QString r = result_path;
+    const std::vector<UsageCase> cases = {
+        {{}, "nothing to do"},
+        {{"--bogus"}, "Unknown option 'bogus'"},
+        {{"--fault-data"}, "Missing value after '--fault-data'"},
+        {{"--fault-data", "a", "extra"}, "unexpected argument 'extra'"},
+        {{"--fault-data", "a", "--stress", "1/2/3"}, "--stress must be"},
+        {{"--fault-data", "a", "--stress", "10/80,190/x,0.5"}, "--stress must be"},
+        {{"--fault-data", "a", "--stress", "361/80,190/10,0.5"}, "out of range"},
+        {{"--fault-data", "a", "--stress", "10/91,190/10,0.5"}, "out of range"},
+        {{"--fault-data", "a", "--stress", "10/-1,190/10,0.5"}, "out of range"},
+        {{"--fault-data", "a", "--stress", "10/80,190/10,1.01"}, "outside 0..1"},
+        {{"--fault-data", "a", "--stress", "10/80,190/10,-0.1"}, "outside 0..1"},
+        {{"--fault-data", "a", "--stress", "10/80,200/30,0.5"}, "perpendicular"},
+        {{"--fault-data", "a", "--stress", "best"}, "needs --inversion-result"},
+        {{"--fault-data", "a", "--measure", "angle"}, "--measure must be slip or fry"},
+        {{"--fault-data", "a", "--bin-size", "ten"}, "invalid bin size"},
+        {{"--fault-data", "a", "--bin-size", "4"}, "out of range"},
+        {{"--fault-data", "a", "--bin-size", "181"}, "out of range"},
+        {{"--fault-data", "a", "--measure", "fry", "--bin-size", "91"}, "out of range"},
+        {{"--fault-data", "a", "--enhance", "x"}, "invalid ef"},
+        {{"--fault-data", "a", "--enhance", "1.5"}, "ef must be in [0, 1]"},
+        {{"--fault-data", "a", "--dispersion", "-1"}, "df must be in [0, 5]"},
+        {{"--fault-data", "a", "--dispersion", "nan"}, "invalid df"},
+        {{"--fault-data", "a", "--emphasis", "colour"}, "--emphasis must be number or size"},
+        {{"--fault-data", "a", "--tails", "yes"}, "--tails must be on or off"},
+        {{"--fault-data", "a", "--colour", "1"}, "--colour must be on or off"},
+        {{"--fault-data", "a", "--plot-method", "gca"}, "--plot-method must be"},
+        {{"--fault-data", "a", "--projection", "polar"}, "--projection must be"},
+        {{"--fault-data", "a", "--theoretical-slip", ""}, "--theoretical-slip must be"},
+        {{"--fault-data", "a", "--model-faults", "On"}, "--model-faults must be"},
+        {{"--fault-data", "a", "--designated-axes", "x"}, "--designated-axes must be"},
+        {{"--fault-data", "a", "--plot-mohr", "m.jpg"}, "picture format of 'm.jpg'"},
+        {{"--fault-data", "a", "--plot-stress", "noext"}, "picture format of 'noext'"},
+        {{"--fault-data", "a", "--png-scale", "0"}, "--png-scale"},
+        {{"--fault-data", "a", "--png-scale", "9"}, "--png-scale"},
+        {{"--fault-data", "a", "--write-misfit", "m"},
+         "Fault Data must be loaded AND Stress State must be designated."},
+        {{"--stress", "10/80,190/10,0.5", "--write-theoretical", "t"},
+         "Fault Data must be loaded AND Stress State must be designated."},
+        {{"--fault-data", "a", "--write-stress-tensor", "s"}, "Stress Tensor must be loaded."},
+        {{"--fault-data", "a", "--statistics"}, "Stress Tensor must be loaded."},
+        {{"--plot-mohr", "m.svg", "--list-fault-data"}, "Fault Data must be loaded."},
+    };
+    for (const UsageCase& c : cases) {
+        const BatchRun result = run(c.arguments);
+        const std::string args = c.arguments.join(u' ').toStdString();
+        EXPECT_EQ(result.status, batch_usage_error) << args;
+        EXPECT_TRUE(result.out.isEmpty()) << args;
+        const QStringList lines = result.err.split(u'\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 2) << args << ": " << result.err.toStdString();
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("quomtel-batch: ")))
+            << lines[0].toStdString();
+        EXPECT_TRUE(lines[0].contains(QString::fromLatin1(c.reason)))
+            << args << ": " << lines[0].toStdString();
+        EXPECT_FALSE(lines[0].contains(u'\r')) << args;
+        EXPECT_TRUE(lines[1].contains(QStringLiteral("--help"))) << args;
+    }
+}
+
+TEST(BatchRun, FailedReadsAndWritesExitOne) {
+    TempFolder dir;
+    BatchRun r = run({"--fault-data", dir.path("missing.efd")});
+    EXPECT_EQ(r.status, batch_failed);
+    EXPECT_EQ(lines_of(r.err).size(), 1);
+
+    r = run({"--inversion-result", dir.path("missing.tlv"), "--statistics"});
+    EXPECT_EQ(r.status, batch_failed);
+    EXPECT_EQ(r.err, QStringLiteral("Exception raised\n"));
+    EXPECT_TRUE(r.out.isEmpty()); // nothing is written after a failed read
+
+    // No fitness above zero: the window's "Invalid" box.
+    const QString invalid =
+        dir.write("zero.tlv", "1\r\nF 102 55 083 54 N\r\n2\r\n2\r\nzero.cgp\r\n1 0\r\n2 0\r\n");
+    dir.write("zero.cgp", "2 stress states\r\n 66.0 11.7 288.9 74.2 0.5969\r\n"
+                          " 36.0 33.7 297.7 12.2 0.3337\r\n");
+    r = run({"--inversion-result", invalid, "--statistics"});
+    EXPECT_EQ(r.status, batch_failed);
+    EXPECT_TRUE(lines_of(r.err).contains(invalid_result_message)) << r.err.toStdString();
+
+    // A failed write does not stop the other outputs.
+    r = run({"--inversion-result", result_path, "--write-stress-tensor",
+             dir.path("no/such/folder/s.txt"), "--plot-mohr", dir.path("no/m.svg"),
+             "--plot-histogram", dir.path("h.png")});
+    EXPECT_EQ(r.status, batch_failed);
+    EXPECT_EQ(lines_of(r.err).size(), 2) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.path("h.png")));
+}
+
+TEST(BatchRun, MessagesOfTheReadGoToStandardErrorOnOneLineEach) {
+    TempFolder dir;
+    const QString path = dir.write("bad.efd", "F 102 55 083 54 N\r\nF 400 55 083 54 N\r\n"
+                                              "F 1x2 55 083 54 N\r\nF 305 78 227 43 N\r\n");
+    const BatchRun r = run({"--fault-data", path, "--list-fault-data"});
+    EXPECT_EQ(r.status, batch_ok);
+    const QStringList err = lines_of(r.err);
+    ASSERT_EQ(err.size(), 2) << r.err.toStdString();
+    EXPECT_TRUE(err[0].contains(QStringLiteral("line #3"))) << err[0].toStdString();
+    EXPECT_EQ(err[1], orientation_error_message(path).replace(QStringLiteral("\r\n"), " "));
+    EXPECT_FALSE(r.err.contains(u'\r'));
+    // Undesignated, the list shows what the window's list shows before a designation.
+    TFaultDataSet set;
+    EventLog log;
+    RecordingMessages messages;
+    read_fault_data_file(path, set, log, messages);
+    QStringList expected;
+    for (int k = 0; k < set.count(); ++k)
+        expected << fd_list_line(set.FDList[size_t(k)], k + 1, false);
+    EXPECT_EQ(lines_of(r.out), expected);
+}
+
+TEST(BatchRun, TextOutputsAreTheWindowsFiles) {
+    TempFolder dir;
+    const BatchRun r =
+        run({"--inversion-result", result_path, "--stress", "best", "--write-misfit",
+             dir.path("m.txt"), "--write-theoretical", dir.path("t.efd"), "--write-stress-tensor",
+             dir.path("s.txt"), "--statistics", "--list-fault-data"});
+    ASSERT_EQ(r.status, batch_ok) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString(); // the CGP is found beside the result
+
+    WindowSession window;
+    const QString name = QFileInfo(result_path).fileName();
+    ASSERT_TRUE(save_data_misfit(dir.path("wm.txt"), window.FDSet, name, window.designated,
+                                 TMifitMeasure::SlipDir, nullptr));
+    ASSERT_TRUE(save_data_theoretical(dir.path("wt.efd"), window.theoretical, name,
+                                      window.designated, nullptr));
+    ASSERT_TRUE(save_data_stress_tensor(dir.path("ws.txt"), window.states, name, 0.8f, nullptr));
+    EXPECT_EQ(dir.read("m.txt"), dir.read("wm.txt"));
+    EXPECT_EQ(dir.read("t.efd"), dir.read("wt.efd"));
+    EXPECT_EQ(dir.read("s.txt"), dir.read("ws.txt"));
+    EXPECT_FALSE(dir.read("m.txt").isEmpty());
+
+    QStringList expected = stress_statistics_lines(window.states.STSet);
+    for (int k = 0; k < window.FDSet.count(); ++k)
+        expected << fd_list_line(window.FDSet.FDList[size_t(k)], k + 1, true);
+    EXPECT_EQ(lines_of(r.out), expected);
+}
+
+TEST(BatchRun, FaultDataFileReplacesTheResultsDataUnderAGivenStress) {
+    TempFolder dir;
+    const BatchRun r =
+        run({"--inversion-result", result_path, "--fault-data", data_path, "--stress",
+             "290/85,110/5,0.4", "--measure", "fry", "--write-misfit", dir.path("m.txt"),
+             "--write-stress-tensor", dir.path("s.txt"), "--enhance", "0.3"});
+    ASSERT_EQ(r.status, batch_ok) << r.err.toStdString();
+
+    TFaultDataSet set, theoretical;
+    EventLog log;
+    RecordingMessages messages;
+    read_fault_data_file(data_path, set, log, messages);
+    TStressTensor st = stress_tensor_from_axes(make_azpl(290, 85), make_azpl(110, 5), 0.4f);
+    st.L = st.id = -1;
+    st.Le = -1;
+    calc_theoretical_slip_and_misfit(set, theoretical, st, TMifitMeasure::DistFry);
+    ASSERT_TRUE(save_data_misfit(dir.path("wm.txt"), set, QFileInfo(data_path).fileName(), st,
+                                 TMifitMeasure::DistFry, nullptr));
+    EXPECT_EQ(dir.read("m.txt"), dir.read("wm.txt"));
+
+    WindowSession window;
+    update_plotted_numbers(window.states.STSet, 0.3f, TEmphasis::Siz, window.states.max_Ln,
+                           window.states.min_Ln_nonzero);
+    ASSERT_TRUE(save_data_stress_tensor(dir.path("ws.txt"), window.states,
+                                        QFileInfo(result_path).fileName(), 0.3f, nullptr));
+    EXPECT_EQ(dir.read("s.txt"), dir.read("ws.txt"));
+}
+
+// The fault data picture as the window's bitmap holds it after the designation.
+QImage window_fd_bitmap(const WindowSession& w, bool model, bool theoretical, TPlotMethod method) {
+    TFDPlotStyles styles;
+    set_FD_plot_styles(styles);
+    TFaultDataSet model_faults;
+    TFDPlotLayers layers;
+    layers.plotmethod = method;
+    if (model) {
+        build_model_faults(model_faults, w.designated, layers.projection, styles.basecircle);
+        layers.model_faults = &model_faults;
+    }
+    layers.designated_axes =
+        TPrincipalAxisOrientations{w.designated.ax[0], w.designated.ax[1], w.designated.ax[2]};
+    layers.loaded = &w.FDSet;
+    if (theoretical)
+        layers.theoretical = &w.theoretical;
+    QImage image(fd_plot_size, fd_plot_size, QImage::Format_RGB32);
+    QPainter canvas(&image);
+    draw_FD_plot(canvas, styles, layers);
+    return image;
+}
+
+TEST(BatchRun, PngIsTheWindowsBitmapWithItsCheckBoxDefaults) {
+    TempFolder dir;
+    const WindowSession window;
+    const QStringList base = {"--inversion-result", result_path, "--stress", "best"};
+    // Tangent lineation: model faults on, theoretical slip off; great circle the reverse.
+    ASSERT_EQ(run(base + QStringList{"--plot-fault-data", dir.path("tld.png")}).status, batch_ok);
+    ASSERT_EQ(run(base + QStringList{"--plot-method", "great-circle", "--plot-fault-data",
+                                     dir.path("gca.png")})
+                  .status,
+              batch_ok);
+    ASSERT_EQ(
+        run(base + QStringList{"--model-faults", "off", "--plot-fault-data", dir.path("plain.png")})
+            .status,
+        batch_ok);
+    const auto png = [&](const char* name) {
+        return QImage(dir.path(name)).convertToFormat(QImage::Format_RGB32);
+    };
+    EXPECT_EQ(png("tld.png"), window_fd_bitmap(window, true, false, TPlotMethod::TLD));
+    EXPECT_EQ(png("gca.png"), window_fd_bitmap(window, false, true, TPlotMethod::GCA));
+    EXPECT_EQ(png("plain.png"), window_fd_bitmap(window, false, false, TPlotMethod::TLD));
+    EXPECT_NE(png("tld.png"), png("plain.png"));
+}
+
+TEST(BatchRun, EveryPictureFormatOpens) {
+    TempFolder dir;
+    const char* plots[] = {"fault-data", "stress", "mohr", "histogram"};
+    const QSize sizes[] = {{1000, 1000}, {2000, 1000}, {1000, 1000}, batch_histogram_size};
+    for (const char* format : {"emf", "svg", "pdf", "png"}) {
+        QStringList args = {"--inversion-result", result_path, "--stress", "best"};
+        for (const char* plot : plots)
+            args << QStringLiteral("--plot-") + QString::fromLatin1(plot)
+                 << dir.path(QStringLiteral("%1.%2").arg(plot, format));
+        const BatchRun r = run(args);
+        ASSERT_EQ(r.status, batch_ok) << format << ": " << r.err.toStdString();
+    }
+
+    for (int i = 0; i < 4; ++i) {
+        const QString plot = QString::fromLatin1(plots[i]);
+        const QByteArray emf = dir.read(plot + ".emf");
+        ASSERT_GT(emf.size(), 44) << plots[i];
+        EXPECT_EQ(emf.mid(40, 4), QByteArray(" EMF")) << plots[i];
+
+        QXmlStreamReader xml(dir.read(plot + ".svg"));
+        int elements = 0;
+        QString root;
+        while (!xml.atEnd())
+            if (xml.readNext() == QXmlStreamReader::StartElement && elements++ == 0)
+                root = xml.name().toString();
+        EXPECT_FALSE(xml.hasError()) << plots[i] << ": " << xml.errorString().toStdString();
+        EXPECT_EQ(root, QStringLiteral("svg"));
+        EXPECT_GT(elements, 10) << plots[i];
+
+        EXPECT_TRUE(dir.read(plot + ".pdf").startsWith("%PDF")) << plots[i];
+
+        const QImage image(dir.path(plot + ".png"));
+        EXPECT_EQ(image.size(), sizes[i]) << plots[i];
+    }
+}
+
+TEST(BatchRun, PngScaleAndPicturesWithoutData) {
+    TempFolder dir;
+    // Without a designation the window saves the empty frames; so does the batch.
+    const BatchRun r = run({"--plot-mohr", dir.path("m.png"), "--plot-stress", dir.path("s.png"),
+                            "--plot-histogram", dir.path("h.png"), "--png-scale", "0.5"});
+    ASSERT_EQ(r.status, batch_ok) << r.err.toStdString();
+    EXPECT_EQ(QImage(dir.path("m.png")).size(), QSize(500, 500));
+    EXPECT_EQ(QImage(dir.path("s.png")).size(), QSize(1000, 500));
+    EXPECT_EQ(QImage(dir.path("h.png")).size(), QSize(250, 250));
+}
+
+} // namespace
