@@ -101,7 +101,12 @@ bool write_picture(const QString& path, QSize logical, double png_scale,
     const std::optional<TPictureFormat> format = picture_format_of(path);
     if (!format)
         return fail(path, QStringLiteral("unknown picture format"), error);
-    switch (*format) {
+    return write_picture_as(path, *format, logical, png_scale, draw, error);
+}
+
+bool write_picture_as(const QString& path, TPictureFormat format, QSize logical, double png_scale,
+                      const TPictureDrawing& draw, QString* error) {
+    switch (format) {
     case TPictureFormat::Emf: {
         TEmfRecorder recorder(logical.width(), logical.height());
         {

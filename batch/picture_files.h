@@ -22,3 +22,7 @@ using TPictureDrawing = std::function<void(QPainter&)>;
 // Returns false with the reason in *error; a failed write leaves any previous file intact.
 bool write_picture(const QString& path, QSize logical, double png_scale,
                    const TPictureDrawing& draw, QString* error);
+
+// The same in a given format, whatever the extension.
+bool write_picture_as(const QString& path, TPictureFormat format, QSize logical, double png_scale,
+                      const TPictureDrawing& draw, QString* error);

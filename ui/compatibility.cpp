@@ -1,11 +1,11 @@
 #include "ui/compatibility.h"
 
 #include "core/messages.h"
-#include "output/emf_recorder.h"
 #include "ui/dialogs.h"
 #include "ui/edit_box.h"
 #include "ui/fd_view.h"
 #include "ui/picture_area.h"
+#include "ui/picture_save.h"
 #include "ui/st_view.h"
 
 #include <QButtonGroup>
@@ -156,46 +156,27 @@ void TFormCompatibility::RadioGroupMisfitMeasureClick() {
 }
 
 QString TFormCompatibility::run_picture_save_dialog() {
-    return dialogs_.save_file(TFileDialogSpec{QStringLiteral("Save Graphics"),
-                                              QStringLiteral("Enhanced metafile (*.emf)|*.emf"),
+    return dialogs_.save_file(TFileDialogSpec{QStringLiteral("Save Graphics"), picture_filter(),
                                               QStringLiteral(".emf"), true});
 }
 
-namespace {
-
-bool save_recording(const TEmfRecorder& recorder, const QString& path, Messages& messages) {
-    QString error;
-    if (recorder.save(path, &error))
-        return true;
-    messages.show(error);
-    return false;
-}
-
-} // namespace
-
 void TFormCompatibility::save_graph_misfit(const QString& path) {
-    if (path.isEmpty())
-        return;
-    const QSize size = ChartMisfit->size();
-    TEmfRecorder recorder(std::max(1, size.width()), std::max(1, size.height()));
-    {
-        QPainter canvas(&recorder);
-        draw_misfit_histogram(canvas, QRect(QPoint(0, 0), size), chart);
-    }
-    save_recording(recorder, path, messages_);
+    const QSize size = ChartMisfit->size().expandedTo(QSize(1, 1));
+    save_picture(
+        path, size,
+        [&](QPainter& canvas) { draw_misfit_histogram(canvas, QRect(QPoint(0, 0), size), chart); },
+        messages_);
 }
 
 void TFormCompatibility::save_graph_Mohr(const QString& path) {
-    if (path.isEmpty())
-        return;
     const bool both = fd_view_.FD_loaded && st_view_.ST_designated;
-    TEmfRecorder recorder(mohr_plot_size, mohr_plot_size);
-    {
-        QPainter canvas(&recorder);
-        draw_Mohr_diagram(canvas, mohr_styles, both ? &fd_view_.FDSet : nullptr,
-                          both ? &st_view_.designated_ST : nullptr, max_misfit);
-    }
-    save_recording(recorder, path, messages_);
+    save_picture(
+        path, QSize(mohr_plot_size, mohr_plot_size),
+        [&](QPainter& canvas) {
+            draw_Mohr_diagram(canvas, mohr_styles, both ? &fd_view_.FDSet : nullptr,
+                              both ? &st_view_.designated_ST : nullptr, max_misfit);
+        },
+        messages_);
 }
 
 bool TFormCompatibility::eventFilter(QObject* watched, QEvent* event) {

@@ -5,11 +5,11 @@
 #include "faults/fd_list_text.h"
 #include "faults/fd_reader.h"
 #include "output/data_files.h"
-#include "output/emf_recorder.h"
 #include "plot/model_faults.h"
 #include "ui/compatibility.h"
 #include "ui/dialogs.h"
 #include "ui/picture_area.h"
+#include "ui/picture_save.h"
 #include "ui/st_view.h"
 #include "ui/text_list.h"
 
@@ -284,7 +284,8 @@ QString TFormFD::run_data_save_dialog() {
 }
 
 QString TFormFD::run_picture_save_dialog() {
-    return dialogs_.save_file(picture_save_spec);
+    return dialogs_.save_file(TFileDialogSpec{QStringLiteral("Save Graphics of Fault-Slip Data"),
+                                              picture_filter(), QStringLiteral(".emf"), true});
 }
 
 void TFormFD::save_data_misfit(const QString& path) {
@@ -307,18 +308,11 @@ void TFormFD::save_data_theoretical(const QString& path) {
 }
 
 void TFormFD::save_graph_FD(const QString& path) {
-    if (path.isEmpty())
-        return;
     // The same layers as on the screen, with the selected datum still highlighted; the
     // bitmap and the screen are left alone.
-    TEmfRecorder recorder(fd_plot_size, fd_plot_size);
-    {
-        QPainter canvas(&recorder);
-        draw_FD_plot(canvas, styles, plot_layers());
-    }
-    QString error;
-    if (!recorder.save(path, &error))
-        messages_.show(error);
+    save_picture(
+        path, QSize(fd_plot_size, fd_plot_size),
+        [&](QPainter& canvas) { draw_FD_plot(canvas, styles, plot_layers()); }, messages_);
 }
 
 void TFormFD::RadioGroupPlotMethodClick() {

@@ -1,7 +1,6 @@
 #include "ui/st_view.h"
 
 #include "core/number_text.h"
-#include "output/emf_recorder.h"
 #include "output/stress_tensor_file.h"
 #include "stress/st_list_text.h"
 #include "stress/st_statistics.h"
@@ -9,6 +8,7 @@
 #include "ui/edit_box.h"
 #include "ui/fd_view.h"
 #include "ui/picture_area.h"
+#include "ui/picture_save.h"
 #include "ui/text_list.h"
 
 #include <QAction>
@@ -41,10 +41,6 @@ const TFileDialogSpec open_dialog_spec{
 const TFileDialogSpec data_save_spec{QStringLiteral("Save Stress Tensor"),
                                      QStringLiteral("Text files (*.txt)|*.txt"),
                                      QStringLiteral("txt"), true};
-
-const TFileDialogSpec picture_save_spec{QStringLiteral("Save Graphics of Stress Plot"),
-                                        QStringLiteral("Enhanced metafile (*.emf)|*.emf"),
-                                        QStringLiteral(".emf"), true};
 
 QString caption_name(const QString& name) {
     return name.size() <= 10 ? name : name.left(10) + QStringLiteral("..");
@@ -422,7 +418,7 @@ void TFormST::show_frame() {
     ImageST->set_picture(displayed_);
 }
 
-void TFormST::draw_states_onto(QPaintDevice& device) {
+void TFormST::draw_states_onto(QPainter& canvas) {
     // No input reaches the view while the states are drawn; the progress bar is repainted
     // directly, so that no other event runs while STSet is being read.
     setEnabled(false);
@@ -434,17 +430,14 @@ void TFormST::draw_states_onto(QPaintDevice& device) {
     ProgressBar->raise();
     QElapsedTimer since_repaint;
     since_repaint.start();
-    {
-        QPainter canvas(&device);
-        draw_stress_states(canvas, styles, draw_settings(), STSet, states.max_Ln, plotted,
-                           [&](int drawn) {
-                               if (since_repaint.elapsed() < 30)
-                                   return;
-                               since_repaint.restart();
-                               ProgressBar->setValue(drawn);
-                               ProgressBar->repaint();
-                           });
-    }
+    draw_stress_states(canvas, styles, draw_settings(), STSet, states.max_Ln, plotted,
+                       [&](int drawn) {
+                           if (since_repaint.elapsed() < 30)
+                               return;
+                           since_repaint.restart();
+                           ProgressBar->setValue(drawn);
+                           ProgressBar->repaint();
+                       });
     ProgressBar->setValue(0);
     ProgressBar->hide();
     setEnabled(true);
@@ -452,7 +445,10 @@ void TFormST::draw_states_onto(QPaintDevice& device) {
 }
 
 void TFormST::draw_states() {
-    draw_states_onto(bmpST);
+    {
+        QPainter canvas(&bmpST);
+        draw_states_onto(canvas);
+    }
     displayed_ = bmpST;
     ImageST->set_picture(displayed_);
 }
@@ -462,7 +458,8 @@ QString TFormST::run_data_save_dialog() {
 }
 
 QString TFormST::run_picture_save_dialog() {
-    return dialogs_.save_file(picture_save_spec);
+    return dialogs_.save_file(TFileDialogSpec{QStringLiteral("Save Graphics of Stress Plot"),
+                                              picture_filter(), QStringLiteral(".emf"), true});
 }
 
 void TFormST::save_data_stress_tensor(const QString& path) {
@@ -476,17 +473,17 @@ void TFormST::save_data_stress_tensor(const QString& path) {
 void TFormST::save_graph_ST(const QString& path) {
     if (path.isEmpty())
         return;
-    TEmfRecorder recorder(st_plot_width, st_plot_height);
-    if (ST_loaded) {
+    if (ST_loaded)
         update_plotted_numbers();
-        draw_states_onto(recorder);
-    } else {
-        QPainter canvas(&recorder);
-        draw_stress_plot_frame(canvas, styles, draw_settings(), states.max_Ln, plotted);
-    }
-    QString error;
-    if (!recorder.save(path, &error))
-        messages_.show(error);
+    save_picture(
+        path, QSize(st_plot_width, st_plot_height),
+        [&](QPainter& canvas) {
+            if (ST_loaded)
+                draw_states_onto(canvas);
+            else
+                draw_stress_plot_frame(canvas, styles, draw_settings(), states.max_Ln, plotted);
+        },
+        messages_);
 }
 
 void TFormST::ActionDrawExecute() {

@@ -116,8 +116,8 @@ private:
                          const char* out_of_range);
     void show_frame();
     void draw_states();
-    // Draws the states onto any device while the progress bar counts them.
-    void draw_states_onto(QPaintDevice& device);
+    // Draws the states onto any painter while the progress bar counts them.
+    void draw_states_onto(QPainter& canvas);
     // The picture on screen: the bitmap plus the designation marks drawn over it.
     void show_overlays();
 

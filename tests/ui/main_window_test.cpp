@@ -221,6 +221,22 @@ TEST(MainWindow, SavesResultsAndPictures) {
               QStringList({"Save Data", "Save Data", "Save Graphics of Fault-Slip Data",
                            "Save Graphics of Stress Plot", "Save Graphics", "Save Graphics"}));
 
+    // The format follows the extension; other names get a metafile.
+    const std::pair<const char*, QByteArray> formats[] = {
+        {"fd.svg", "<?xml"}, {"fd.pdf", "%PDF"}, {"fd.png", "\x89PNG"}, {"fd.wmf", ""}};
+    for (const auto& [name, start] : formats) {
+        ui.dialogs.next_path = ui.folder.path(QString::fromLatin1(name));
+        w.ActionSaveGraphFD->trigger();
+        const QByteArray bytes = ui.folder.read(QString::fromLatin1(name));
+        if (start.isEmpty()) {
+            EXPECT_EQ(bytes.mid(40, 4), QByteArray(" EMF")) << name;
+        } else {
+            EXPECT_TRUE(bytes.startsWith(start)) << name;
+        }
+    }
+    EXPECT_EQ(QImage(ui.folder.path(QStringLiteral("fd.png"))).size(), QSize(1000, 1000));
+    EXPECT_TRUE(ui.messages.shown.isEmpty());
+
     // A folder that cannot hold the file: the error is shown, nothing else happens.
     ui.folder.write(QStringLiteral("plain"), "not a folder");
     ui.dialogs.next_path = ui.folder.path(QStringLiteral("plain/fd.emf"));
