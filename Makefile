@@ -12,7 +12,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test run bench clean format
+.PHONY: all deps build test test-asan run bench clean format
 
 all: build
 
@@ -34,6 +34,15 @@ test: deps
 	$(MAKE) build
 	tools/run_tests.sh $(BUILD_DIR)
 
+# The whole suite built with AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer.
+ASAN_DIR ?= build-asan
+SANITIZE := -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
+		-DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
+	cmake --build $(ASAN_DIR) --parallel
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 tools/run_tests.sh $(ASAN_DIR)
+
 run: deps
 	$(MAKE) build
 	tools/run_gui.sh $(BUILD_DIR)
@@ -46,4 +55,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)
