@@ -6,9 +6,9 @@
 #include "ui/fd_view.h"
 #include "ui/picture_area.h"
 #include "ui/picture_save.h"
+#include "ui/radio_group.h"
 #include "ui/st_view.h"
 
-#include <QButtonGroup>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,18 +60,9 @@ void TFormCompatibility::build_controls() {
     EditMisfitBinSize = new TEditBox(panel);
     EditMisfitBinSize->setGeometry(std::max(136, label->x() + label->width() + 6), 16, 41,
                                    EditMisfitBinSize->sizeHint().height());
-    auto* box = new QGroupBox(QStringLiteral("Misfit Measure"), panel);
-    box->setGeometry(24, 40, 153, 57);
-    auto* items = new QVBoxLayout(box);
-    items->setContentsMargins(6, 0, 6, 0);
-    items->setSpacing(0);
-    auto* group = new QButtonGroup(box);
-    measure_items[0] = new QRadioButton(QStringLiteral("&Slip direction"));
-    measure_items[1] = new QRadioButton(QStringLiteral("&Distance to Fry arc"));
-    for (QRadioButton* item : measure_items) {
-        group->addButton(item);
-        items->addWidget(item);
-    }
+    radio_group(QStringLiteral("Misfit Measure"), QStringLiteral("&Slip direction"),
+                QStringLiteral("&Distance to Fry arc"), measure_items, panel)
+        ->setGeometry(24, 40, 153, 57);
     column->addWidget(panel);
 
     auto* row = new QHBoxLayout;

@@ -10,11 +10,11 @@
 #include "ui/dialogs.h"
 #include "ui/picture_area.h"
 #include "ui/picture_save.h"
+#include "ui/radio_group.h"
 #include "ui/st_view.h"
 #include "ui/text_list.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -42,23 +42,6 @@ const TFileDialogSpec data_save_spec{QStringLiteral("Save Data"),
 const TFileDialogSpec picture_save_spec{QStringLiteral("Save Graphics of Fault-Slip Data"),
                                         QStringLiteral("Enhanced metafile (*.emf)|*.emf"),
                                         QStringLiteral(".emf"), true};
-
-QGroupBox* radio_group(const QString& title, const QString& first, const QString& second,
-                       QRadioButton* (&items)[2]) {
-    auto* box = new QGroupBox(title);
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(6, 2, 6, 2);
-    layout->setSpacing(0);
-    auto* group = new QButtonGroup(box);
-    items[0] = new QRadioButton(first);
-    items[1] = new QRadioButton(second);
-    for (QRadioButton* item : items) {
-        group->addButton(item);
-        layout->addWidget(item);
-    }
-    items[1]->setChecked(true);
-    return box;
-}
 
 QFont list_font() {
     QFont font(QStringLiteral("Courier"));
@@ -98,6 +81,8 @@ QWidget* TFormFD::build_top_panel() {
                                   QStringLiteral("&Tangent Lineation"), plot_method_items));
     layout->addWidget(radio_group(QStringLiteral("Projection"), QStringLiteral("Equal Angle (&W)"),
                                   QStringLiteral("Equal Area (&S)"), projection_items));
+    plot_method_items[1]->setChecked(true);
+    projection_items[1]->setChecked(true);
 
     auto* designation = new QGroupBox(QStringLiteral("Stress Designation"));
     auto* checks = new QGridLayout(designation);

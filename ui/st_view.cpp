@@ -9,10 +9,10 @@
 #include "ui/fd_view.h"
 #include "ui/picture_area.h"
 #include "ui/picture_save.h"
+#include "ui/radio_group.h"
 #include "ui/text_list.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -118,18 +118,8 @@ QWidget* TFormST::build_top_panel() {
     edits->addWidget(stepped_edit(EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown), 1, 1);
     layout->addLayout(edits);
 
-    auto* box = new QGroupBox(QStringLiteral("Emphasize"));
-    auto* items = new QVBoxLayout(box);
-    items->setContentsMargins(6, 0, 6, 0);
-    items->setSpacing(0);
-    auto* group = new QButtonGroup(box);
-    emphasis_items[0] = new QRadioButton(QStringLiteral("&Number"));
-    emphasis_items[1] = new QRadioButton(QStringLiteral("Si&ze"));
-    for (QRadioButton* item : emphasis_items) {
-        group->addButton(item);
-        items->addWidget(item);
-    }
-    layout->addWidget(box);
+    layout->addWidget(radio_group(QStringLiteral("Emphasize"), QStringLiteral("&Number"),
+                                  QStringLiteral("Si&ze"), emphasis_items));
 
     auto* checks = new QVBoxLayout;
     CheckBoxTadpoleTail = new QCheckBox(QStringLiteral("Tadpole &Tail"));

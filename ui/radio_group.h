@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+class QGroupBox;
+class QRadioButton;
+class QWidget;
+
+// A titled group of two exclusive radio buttons, stored into items; none is checked yet.
+QGroupBox* radio_group(const QString& title, const QString& first, const QString& second,
+                       QRadioButton* (&items)[2], QWidget* parent = nullptr);
