@@ -1,11 +1,12 @@
-// Makes the bundled example data: faults of one made-up site that slipped under one stress state
-// (normal faulting, sigma3 trending 110), with measurement noise and a few outliers.
-// Also an inversion result of them: candidate stress states spread over all orientations, each
-// with the number of data it explains as its fitness.
+// Makes the bundled example data: for each made-up site of example_sites.cpp, faults that slipped
+// under one stress state, with measurement noise and a few outliers, and an inversion result of
+// them: candidate stress states spread over all orientations, each with the number of data it
+// explains as its fitness. Fixed seeds: every run writes the same files.
 // Usage: quomtel-make-examples OUTPUT_FOLDER [NUMBER_OF_STATES]
 
 #include "core/math_operations.h"
 #include "core/text_file.h"
+#include "examples/example_sites.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,13 +27,13 @@ struct Stress {
     double phi;
 };
 
-Stress site_stress() {
+Stress site_stress(const ExampleSite& site) {
     Stress s;
-    s.e3 = azpl_to_vector3(make_azpl(110, 5));
-    const Tvector3 down{0, 0, -1};
-    s.e1 = normalize3(subtract3(down, scale3(dot_product3(down, s.e3), s.e3)));
+    s.e3 = azpl_to_vector3(site.sigma3);
+    const Tvector3 toward = site.sigma1_toward;
+    s.e1 = normalize3(subtract3(toward, scale3(dot_product3(toward, s.e3), s.e3)));
     s.e2 = cross_product3(s.e1, s.e3);
-    s.phi = 0.4;
+    s.phi = site.phi;
     return s;
 }
 
@@ -51,6 +52,7 @@ Tvector3 turn_in_plane(const Tvector3& v, const Tvector3& n, double a) {
     return normalize3(add3(scale3(float(std::cos(r)), v), scale3(float(std::sin(r)), w)));
 }
 
+// Dip-slip sense for a lineation plunging more than about 12 degrees, strike-slip sense otherwise.
 char sense_of(const Tvector3& v, const Tvector3& n) {
     const Tvector3 b = cross_product3(n, v);
     if (std::abs(v.z) > 0.2f)
@@ -62,15 +64,20 @@ QString orientation(const Tazpl& a) {
     return QString::asprintf("%03.0f %02.0f", double(a.az), double(a.pl));
 }
 
-class Site {
+class Random {
 public:
-    explicit Site(unsigned seed) : rng_(seed) {}
+    explicit Random(unsigned seed) : rng_(seed) {}
 
     // A plane around the given dip direction and dip, with its upward normal.
     Tvector3 plane(double dipdir, double dip, double spread, Tazpl& out) {
         std::normal_distribution<double> noise(0, spread);
-        out = make_azpl(float(std::fmod(dipdir + noise(rng_) + 360, 360)),
-                        float(std::clamp(dip + noise(rng_) / 2, 5.0, 89.0)));
+        const double dip_noise = noise(rng_) / 2, dipdir_noise = noise(rng_);
+        double dd = dipdir + dipdir_noise, d = dip + dip_noise;
+        if (d > 90) { // past vertical: the plane dips the other way
+            d = 180 - d;
+            dd += 180;
+        }
+        out = make_azpl(float(std::fmod(dd + 360, 360)), float(std::clamp(d, 5.0, 89.0)));
         return to_upper_hemisphere(azpl_to_vector3(plane_to_pole(out)));
     }
     double noise(double spread) { return std::normal_distribution<double>(0, spread)(rng_); }
@@ -119,16 +126,17 @@ Datum datum_of(const QString& line) {
     return d;
 }
 
-// Whether the stress state explains the datum: slip within 30 degrees of the predicted one (a
-// lineation either way), or, for a sense-only datum, slip within 90 degrees of every candidate.
-bool explains(const Stress& s, const Datum& d) {
+// Whether the stress state explains the datum: slip within the tolerance (degrees) of the
+// predicted one (a lineation either way), or, for a sense-only datum, slip within 90 degrees of
+// every candidate.
+bool explains(const Stress& s, const Datum& d, double tolerance) {
     switch (d.kind) {
     case 'M':
         return std::min(angle_between(d.v[0], theoretical_slip(s, d.n[0])),
-                        angle_between(d.v[1], theoretical_slip(s, d.n[1]))) < 30;
+                        angle_between(d.v[1], theoretical_slip(s, d.n[1]))) < tolerance;
     case 'L': {
         const double a = angle_between(d.v[0], theoretical_slip(s, d.n[0]));
-        return std::min(a, 180 - a) < 30;
+        return std::min(a, 180 - a) < tolerance;
     }
     case 'S':
         for (size_t i = 0; i < d.v.size(); ++i)
@@ -136,67 +144,51 @@ bool explains(const Stress& s, const Datum& d) {
                 return false;
         return true;
     default:
-        return angle_between(d.v[0], theoretical_slip(s, d.n[0])) < 30;
+        return angle_between(d.v[0], theoretical_slip(s, d.n[0])) < tolerance;
     }
 }
 
-QStringList ridge_site() {
-    const Stress stress = site_stress();
-    Site site(20131129);
+// Trend, plunge and sense of the slip v on the plane of normal n; lineations have no sense.
+QString slip_text(char kind, const Tvector3& v, const Tvector3& n) {
+    const QChar sense = kind == 'L' ? u'U' : QChar::fromLatin1(sense_of(v, n));
+    return orientation(vector3_to_azpl_lower(v)) + u' ' + sense;
+}
+
+QStringList fault_data(const ExampleSite& description) {
+    const Stress stress = site_stress(description);
+    Random site(description.data_seed);
     QStringList lines = {
-        QStringLiteral("# Example fault-slip data, made up for Quomtel: site \"Ridge\"."),
+        QStringLiteral("# Example fault-slip data, made up for Quomtel: site \"") +
+            description.title + QStringLiteral("\"."),
         QStringLiteral("# Kind, dip direction, dip, trend, plunge, sense (F full, M focal, "
                        "L lineation only, S sense only)."),
-        QStringLiteral("# Normal faulting: sigma1 steep, sigma3 about 110/05, stress ratio "
-                       "about 0.4; a few data do not fit.")};
-
-    // Conjugate normal faults and some oblique planes.
-    const double sets[][2] = {{110, 60}, {290, 62}, {140, 70}, {80, 50}, {300, 75}};
-    for (int i = 0; i < 36; ++i) {
-        const double* set = sets[i % 5];
-        Tazpl p;
-        const Tvector3 n = site.plane(set[0], set[1], 12, p);
-        Tvector3 v = turn_in_plane(theoretical_slip(stress, n), n, site.noise(8));
-        char sense = sense_of(v, n);
-        if (i % 12 == 11) { // outliers: slip far from the predicted one
-            v = turn_in_plane(v, n, site.uniform(70, 150));
-            sense = sense_of(v, n);
+        QStringLiteral("# ") + description.summary};
+    for (const ExampleDataGroup& group : description.groups)
+        for (int i = 0; i < group.count; ++i) {
+            const auto& set = group.sets[size_t(i) % group.sets.size()];
+            Tazpl p;
+            const Tvector3 n = site.plane(set[0], set[1], group.plane_spread, p);
+            if (group.kind == 'S') { // sense known, slip only bracketed by two directions
+                const Tvector3 v = theoretical_slip(stress, n);
+                const Tvector3 a = turn_in_plane(v, n, 35 + site.noise(group.slip_noise));
+                const Tvector3 b = turn_in_plane(v, n, -35 + site.noise(group.slip_noise));
+                lines.append(QStringLiteral("S ") + orientation(p) + u' ' + slip_text('S', a, n) +
+                             QStringLiteral(" & ") + slip_text('S', b, n));
+                continue;
+            }
+            Tvector3 v =
+                turn_in_plane(theoretical_slip(stress, n), n, site.noise(group.slip_noise));
+            if (group.outlier_every > 0 && i % group.outlier_every == group.outlier_every - 1)
+                v = turn_in_plane(v, n, site.uniform(70, 150)); // far from the predicted slip
+            lines.append(QChar::fromLatin1(group.kind) + u' ' + orientation(p) + u' ' +
+                         slip_text(group.kind, v, n));
         }
-        lines.append(QStringLiteral("F ") + orientation(p) + u' ' +
-                     orientation(vector3_to_azpl_lower(v)) + u' ' + QChar::fromLatin1(sense));
-    }
-    for (int i = 0; i < 8; ++i) { // focal mechanisms: one nodal plane with its slip
-        Tazpl p;
-        const Tvector3 n = site.plane(i % 2 ? 100 : 280, 48, 10, p);
-        const Tvector3 v = turn_in_plane(theoretical_slip(stress, n), n, site.noise(10));
-        lines.append(QStringLiteral("M ") + orientation(p) + u' ' +
-                     orientation(vector3_to_azpl_lower(v)) + u' ' +
-                     QChar::fromLatin1(sense_of(v, n)));
-    }
-    for (int i = 0; i < 8; ++i) { // striations without a readable sense
-        Tazpl p;
-        const Tvector3 n = site.plane(i % 2 ? 120 : 295, 65, 14, p);
-        const Tvector3 v = turn_in_plane(theoretical_slip(stress, n), n, site.noise(9));
-        lines.append(QStringLiteral("L ") + orientation(p) + u' ' +
-                     orientation(vector3_to_azpl_lower(v)) + QStringLiteral(" U"));
-    }
-    for (int i = 0; i < 8; ++i) { // sense known, slip only bracketed by two directions
-        Tazpl p;
-        const Tvector3 n = site.plane(i % 2 ? 105 : 285, 58, 12, p);
-        const Tvector3 v = theoretical_slip(stress, n);
-        const Tvector3 a = turn_in_plane(v, n, 35 + site.noise(5));
-        const Tvector3 b = turn_in_plane(v, n, -35 + site.noise(5));
-        lines.append(
-            QStringLiteral("S ") + orientation(p) + u' ' + orientation(vector3_to_azpl_lower(a)) +
-            u' ' + QChar::fromLatin1(sense_of(a, n)) + QStringLiteral(" & ") +
-            orientation(vector3_to_azpl_lower(b)) + u' ' + QChar::fromLatin1(sense_of(b, n)));
-    }
     return lines;
 }
 
 // The inversion result and its CGP file of candidate states.
-void inversion_result(const QStringList& fault_data, int states, QStringList& result,
-                      QStringList& cgp) {
+void inversion_result(const ExampleSite& description, const QStringList& fault_data, int states,
+                      QStringList& result, QStringList& cgp) {
     QStringList data;
     std::vector<Datum> parsed;
     for (const QString& line : fault_data)
@@ -208,9 +200,9 @@ void inversion_result(const QStringList& fault_data, int states, QStringList& re
     result.append(data);
     result.append(QString::number(states));
     result.append(QString::number(states));
-    result.append(QStringLiteral("ridge_site.cgp"));
+    result.append(description.name + QStringLiteral(".cgp"));
 
-    Site site(42);
+    Random site(description.states_seed);
     cgp.append(QString::number(states) + QStringLiteral(" stress states"));
     for (int i = 1; i <= states; ++i) {
         // Uniform over the sphere for sigma1, then sigma3 anywhere perpendicular to it.
@@ -227,7 +219,7 @@ void inversion_result(const QStringList& fault_data, int states, QStringList& re
         s.phi = site.uniform(0, 1);
         int fitness = 0;
         for (const Datum& d : parsed)
-            fitness += explains(s, d);
+            fitness += explains(s, d, description.tolerance);
         const Tazpl a1 = vector3_to_azpl_lower(s.e1), a3 = vector3_to_azpl_lower(s.e3);
         cgp.append(QString::asprintf("%6.1f %5.1f %6.1f %5.1f %6.4f", double(a1.az), double(a1.pl),
                                      double(a3.az), double(a3.pl), s.phi));
@@ -242,21 +234,23 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     const QDir folder(args.size() > 1 ? args[1] : QStringLiteral("."));
     const int states = args.size() > 2 ? args[2].toInt() : 20000;
-    const QStringList fault_data = ridge_site();
-    QStringList result, cgp;
-    inversion_result(fault_data, states, result, cgp);
-    const std::pair<QString, const QStringList*> files[] = {
-        {QStringLiteral("ridge_site.efd"), &fault_data},
-        {QStringLiteral("ridge_site.tlv"), &result},
-        {QStringLiteral("ridge_site.cgp"), &cgp}};
-    for (const auto& [name, lines] : files) {
-        QString error;
-        const QString path = folder.filePath(name);
-        if (!write_text_lines(path, *lines, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            return 1;
+    for (const ExampleSite& site : example_sites()) {
+        const QStringList data = fault_data(site);
+        QStringList result, cgp;
+        inversion_result(site, data, states, result, cgp);
+        const std::pair<QString, const QStringList*> files[] = {
+            {site.name + QStringLiteral(".efd"), &data},
+            {site.name + QStringLiteral(".tlv"), &result},
+            {site.name + QStringLiteral(".cgp"), &cgp}};
+        for (const auto& [name, lines] : files) {
+            QString error;
+            const QString path = folder.filePath(name);
+            if (!write_text_lines(path, *lines, &error)) {
+                std::fprintf(stderr, "%s\n", qPrintable(error));
+                return 1;
+            }
+            std::printf("%s\n", qPrintable(path));
         }
-        std::printf("%s\n", qPrintable(path));
     }
     return 0;
 }
