@@ -119,6 +119,11 @@ TTextReadResult read_text_lines(const QString& path) {
         result.error = QStringLiteral("Cannot read file [%1]: it is a folder.").arg(path);
         return result;
     }
+    // A device or pipe would block the reading or fill the memory.
+    if (QFileInfo info(path); info.exists() && !info.isFile()) {
+        result.error = QStringLiteral("Cannot read file [%1]: it is not a regular file.").arg(path);
+        return result;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result.error = QStringLiteral("Cannot open file [%1]: %2").arg(path, file.errorString());

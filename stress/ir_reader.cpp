@@ -300,7 +300,9 @@ bool read_CGP_records(const QString& path, std::vector<TCGPRecord>& records, Mes
                       QStringLiteral("]  not found."));
         return true;
     }
-    if (info.isDir())
+    // Only a regular file: the name comes from the result file, and a pipe or device named
+    // there would block the reading or never end it.
+    if (!info.isFile())
         return false;
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && parse_CGP(file, records);
@@ -599,7 +601,8 @@ QString ir_orientation_error_message(const QString& path) {
 }
 
 bool read_IR_file(const QString& path, QByteArray& bytes) {
-    if (QFileInfo(path).isDir())
+    // A pipe or device would block the reading; a directory cannot be read.
+    if (!QFileInfo(path).isFile())
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -3,12 +3,14 @@
 #include "tests/support/test_support.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -46,7 +48,10 @@ TEST(ReadTextLines, FileAndFailures) {
     EXPECT_EQ(r.lines, QStringList({"120 30", "# c"}));
 
     QDir().mkpath(dir.path("folder"));
-    for (const QString& path : {dir.path("missing.fdt"), dir.path("folder")}) {
+    // A pipe would block the reading for ever.
+    ASSERT_EQ(mkfifo(QFile::encodeName(dir.path("pipe.fdt")).constData(), 0600), 0);
+    for (const QString& path :
+         {dir.path("missing.fdt"), dir.path("folder"), dir.path("pipe.fdt")}) {
         const TTextReadResult failed = read_text_lines(path);
         EXPECT_FALSE(failed.ok);
         EXPECT_TRUE(failed.error.contains(path)) << failed.error.toStdString();

@@ -3,6 +3,9 @@
 #include "tests/support/test_support.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -169,6 +172,13 @@ TEST(InversionResultReader, CGPLookupAndMessages) {
     Reading folder; // a folder by the CGP's name
     QDir().mkpath(folder.exe + QStringLiteral("/s.cgp"));
     EXPECT_EQ(folder.read(layout({}, {"1 5"})), TIROutcome::ExceptionRaised);
+
+    // A pipe named by the result is refused rather than waited on for ever.
+    Reading pipe;
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe.exe + QStringLiteral("/s.cgp")).constData(), 0600), 0);
+    EXPECT_EQ(pipe.read(layout({}, {"1 5"})), TIROutcome::ExceptionRaised);
+    QByteArray bytes;
+    EXPECT_FALSE(read_IR_file(pipe.exe + QStringLiteral("/s.cgp"), bytes));
 }
 
 TEST(InversionResultReader, CGPRecords) {
