@@ -12,7 +12,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test test-asan run bench clean format
+.PHONY: all deps build test test-asan run screenshots bench clean format
 
 all: build
 
@@ -46,6 +46,11 @@ test-asan: deps
 run: deps
 	$(MAKE) build
 	tools/run_gui.sh $(BUILD_DIR)
+
+# The pictures in docs/images/, taken of the real window under Xvfb.
+screenshots: deps
+	$(MAKE) build
+	tools/screenshots.sh $(BUILD_DIR)
 
 bench: deps
 	$(MAKE) build
