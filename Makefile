@@ -8,11 +8,12 @@ GENERATOR ?= Ninja
 PACKAGES := g++ cmake ninja-build pkg-config \
 	qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev libxkbcommon-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	xvfb xauth imagemagick fonts-dejavu-core emf2svg
+	xvfb xauth imagemagick fonts-dejavu-core emf2svg \
+	clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test test-asan run screenshots bench clean format
+.PHONY: all deps build test test-asan fuzz run screenshots bench clean format
 
 all: build
 
@@ -43,6 +44,11 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) --parallel
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 tools/run_tests.sh $(ASAN_DIR)
 
+# Each reader fuzz target for FUZZ_SECONDS (clang's libFuzzer; findings in build-fuzz/artifacts/).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	tools/fuzz.sh $(FUZZ_SECONDS)
+
 run: deps
 	$(MAKE) build
 	tools/run_gui.sh $(BUILD_DIR)
@@ -60,4 +66,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) build-fuzz

@@ -52,7 +52,10 @@ bool token_to_int(QStringView text, int& out) {
 // memory at once beside the states made from it.
 class CGPScanner {
 public:
-    explicit CGPScanner(QFile& file) : file_(file), left_(file.size()) {}
+    // The buffer is no larger than the file: a small file is not worth a megabyte to clear.
+    explicit CGPScanner(QFile& file)
+        : file_(file), left_(file.size()),
+          buffer_(size_t(std::clamp<qint64>(left_, 1, qint64(1) << 20))) {}
 
     bool failed() const { return failed_; }
     // At most what is left to read, for bounding what the file can hold.
@@ -207,7 +210,7 @@ private:
 
     QFile& file_;
     qint64 left_;
-    std::vector<char> buffer_ = std::vector<char>(1 << 20);
+    std::vector<char> buffer_;
     const char* p_ = nullptr;
     const char* end_ = nullptr;
     std::string token_;
@@ -223,8 +226,16 @@ float whole_degrees(double value) {
 // few tens of thousands of orientations.
 class WholeDegreeVectors {
 public:
+    // The table pays only for many states; a few are converted one by one.
+    explicit WholeDegreeVectors(size_t states) {
+        if (states >= 4096) {
+            vectors_.resize(361 * 91);
+            known_.resize(361 * 91);
+        }
+    }
+
     Tvector3 operator()(const Tazpl& a) {
-        if (!(a.az >= 0 && a.az <= 360 && a.pl >= 0 && a.pl <= 90))
+        if (vectors_.empty() || !(a.az >= 0 && a.az <= 360 && a.pl >= 0 && a.pl <= 90))
             return azpl_to_vector3(a);
         const size_t at = size_t(a.az) * 91 + size_t(a.pl);
         if (!known_[at]) {
@@ -235,8 +246,8 @@ public:
     }
 
 private:
-    std::vector<Tvector3> vectors_ = std::vector<Tvector3>(361 * 91);
-    std::vector<bool> known_ = std::vector<bool>(361 * 91);
+    std::vector<Tvector3> vectors_;
+    std::vector<bool> known_;
 };
 
 // Asks for huge pages for a large buffer not touched yet: a million states take some 170 MB,
@@ -313,7 +324,7 @@ bool read_CGP_records(const QString& path, std::vector<TCGPRecord>& records, Mes
 void append_states(const std::vector<TCGPRecord>& records, std::vector<TStressTensor>& STSet) {
     STSet.reserve(STSet.size() + records.size());
     advise_huge_pages(STSet.data() + STSet.size(), records.size() * sizeof(TStressTensor));
-    WholeDegreeVectors to_vector;
+    WholeDegreeVectors to_vector(records.size());
     for (const TCGPRecord& record : records) {
         TStressTensor& st = STSet.emplace_back();
         st.ax[0] = record.sigma1;

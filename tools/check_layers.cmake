@@ -1,6 +1,6 @@
-# Fails when a library below ui/ (or the batch tool) includes a Qt Widgets header.
+# Fails when a library below ui/ (or the batch tool, or a fuzz target) includes a Qt Widgets header.
 set(bad "")
-foreach(dir core faults stress plot output batch)
+foreach(dir core faults stress plot output batch fuzz)
   file(GLOB_RECURSE sources "${SOURCE_DIR}/${dir}/*.h" "${SOURCE_DIR}/${dir}/*.cpp")
   foreach(f ${sources})
     file(STRINGS "${f}" hits REGEX "#include[ \t]*[<\"](QtWidgets/|Q(Widget|MainWindow|Dialog|MessageBox|FileDialog|ListView|ListWidget|Label|PushButton|Application|StatusBar|ProgressBar|DockWidget|TabWidget|ScrollArea|Action)[>\"])")
