@@ -62,6 +62,14 @@ bench: deps
 	$(MAKE) build
 	$(BUILD_DIR)/bin/quomtel-bench
 
+# The programs, the desktop entry, icon and file types, the documents and the examples under
+# PREFIX (DESTDIR, if set, is put in front of every path, for packaging).
+PREFIX ?= /usr/local
+.PHONY: install
+install:
+	$(MAKE) build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

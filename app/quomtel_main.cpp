@@ -2,12 +2,17 @@
 #include "ui/screenshots.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <QTextStream>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quomtel"));
+    // Desktops find the entry and icon by this name; the icon built in stands in for a theme's.
+    QApplication::setDesktopFileName(QStringLiteral("quomtel"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("quomtel"), QIcon(QStringLiteral(":/icons/quomtel.svg"))));
     TFormMain window;
     window.show();
     QStringList files = QApplication::arguments().mid(1);

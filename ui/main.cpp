@@ -40,7 +40,6 @@ QString now_text() {
 
 TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Quomtel"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/quomtel.svg")));
     if (options.messages) {
         messages_ = options.messages;
     } else {
