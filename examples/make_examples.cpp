@@ -71,6 +71,7 @@ public:
     // A plane around the given dip direction and dip, with its upward normal.
     Tvector3 plane(double dipdir, double dip, double spread, Tazpl& out) {
         std::normal_distribution<double> noise(0, spread);
+        // The dip's noise first: the committed files were drawn in this order.
         const double dip_noise = noise(rng_) / 2, dipdir_noise = noise(rng_);
         double dd = dipdir + dipdir_noise, d = dip + dip_noise;
         if (d > 90) { // past vertical: the plane dips the other way
