@@ -145,16 +145,28 @@ bool write_file_atomically(const QString& path, const QByteArray& bytes, QString
             *error = QStringLiteral("Cannot write file [%1]: %2").arg(path, reason);
         return false;
     };
+    // A folder, device or pipe is no file to replace: the rename below would put a plain file
+    // in place of a device node (root may write to /dev) and report success.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
+        return fail(info.isDir() ? QStringLiteral("it is a folder.")
+                                 : QStringLiteral("it is not a regular file."));
     // The bytes go to a temporary file beside the target, which replaces the target only once
     // it is complete; writing in place would destroy the old file on a failure.
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered file is written out only by commit(), which then renames a
+    // truncated file into place when the disk fills, and reports success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
+    // A write stopped short by a full disk takes the rest again, to learn why.
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            return fail(reason);
+        }
+        done += n;
     }
     if (!file.commit())
         return fail(file.errorString());
