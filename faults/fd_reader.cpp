@@ -4,6 +4,8 @@
 #include "core/string_operations.h"
 #include "core/text_file.h"
 
+#include <vector>
+
 namespace {
 
 const QString routine_name = QStringLiteral("read_FD");
@@ -25,12 +27,49 @@ TDataType datatype_from_letter(QChar c) {
     }
 }
 
+// The tokens of a line as split_by_delimiter cuts them, but cut only as far as they are asked
+// for: a datum needs its first few, and a 10 MB line of junk need not become millions of
+// strings. Views into the line, which must outlive this.
+class LineTokens {
+public:
+    LineTokens(QStringView text, QChar delimiter)
+        : rest_(trim_control(text)), delimiter_(delimiter), done_(rest_.isEmpty()) {}
+
+    // Whether token i exists.
+    bool has(qsizetype i) {
+        while (qsizetype(cut_.size()) <= i) {
+            if (done_)
+                return false;
+            const qsizetype at = rest_.indexOf(delimiter_);
+            if (at < 0) {
+                cut_.push_back(rest_);
+                done_ = true;
+            } else {
+                // Only the rest is trimmed, so a token keeps blanks standing before its delimiter.
+                cut_.push_back(rest_.first(at));
+                rest_ = trim_control(rest_.sliced(at + 1));
+            }
+        }
+        return true;
+    }
+    // Token i, which has(i) has found.
+    QStringView operator[](qsizetype i) const { return cut_[size_t(i)]; }
+    // Puts a token in front of the others.
+    void prepend(QStringView token) { cut_.insert(cut_.begin(), token); }
+
+private:
+    QStringView rest_;
+    QChar delimiter_;
+    bool done_;
+    std::vector<QStringView> cut_;
+};
+
 // Why a datum's tokens could not be read: a token is absent, or it does not convert.
 enum class TTokenStatus { Ok, Missing, Invalid };
 
-TTokenStatus read_number(const QStringList& tokens, qsizetype at, float& out,
+TTokenStatus read_number(LineTokens& tokens, qsizetype at, float& out,
                          const TFDLineContext& context) {
-    if (at >= tokens.size())
+    if (!tokens.has(at))
         return TTokenStatus::Missing;
     return text_to_float(tokens[at], out, context.decimal_point) ? TTokenStatus::Ok
                                                                  : TTokenStatus::Invalid;
@@ -38,7 +77,7 @@ TTokenStatus read_number(const QStringList& tokens, qsizetype at, float& out,
 
 // Reads an orientation from two tokens, in token order, so that the first fault of a line
 // decides how it ends; the range check logs only the first failure of a file.
-TTokenStatus read_azpl(const QStringList& tokens, qsizetype at, Tazpl& out, int line_number,
+TTokenStatus read_azpl(LineTokens& tokens, qsizetype at, Tazpl& out, int line_number,
                        TFDLineContext& context) {
     if (const TTokenStatus s = read_number(tokens, at, out.az, context); s != TTokenStatus::Ok)
         return s;
@@ -51,7 +90,7 @@ TTokenStatus read_azpl(const QStringList& tokens, qsizetype at, Tazpl& out, int 
 }
 
 // Reads the datum from its tokens, the type letter already decided.
-TTokenStatus read_datum_tokens(const QStringList& tokens, int line_number, TFDLineContext& context,
+TTokenStatus read_datum_tokens(LineTokens& tokens, int line_number, TFDLineContext& context,
                                TFaultData& datum) {
     TSlipData first;
     if (const TTokenStatus s = read_azpl(tokens, 1, first.Pazpl, line_number, context);
@@ -60,7 +99,7 @@ TTokenStatus read_datum_tokens(const QStringList& tokens, int line_number, TFDLi
     if (const TTokenStatus s = read_azpl(tokens, 3, first.Lazpl, line_number, context);
         s != TTokenStatus::Ok)
         return s;
-    if (tokens.size() < 6)
+    if (!tokens.has(5))
         return TTokenStatus::Missing; // a type letter but no sense letter
     first.sense = sense_from_letter(tokens[5][0]);
     compose_slip_data_vectors(first);
@@ -71,13 +110,13 @@ TTokenStatus read_datum_tokens(const QStringList& tokens, int line_number, TFDLi
 
     if (datum.datatype == TDataType::Sen) {
         // Groups of "&", trend, plunge, sense; the first position without "&" ends the line.
-        for (qsizetype at = 6; at + 1 < tokens.size() && tokens[at].startsWith(u'&'); at += 4) {
+        for (qsizetype at = 6; tokens.has(at + 1) && tokens[at].startsWith(u'&'); at += 4) {
             TSlipData more;
             more.Pazpl = datum.SDList.front().Pazpl;
             if (const TTokenStatus s = read_azpl(tokens, at + 1, more.Lazpl, line_number, context);
                 s != TTokenStatus::Ok)
                 return s;
-            if (at + 3 >= tokens.size())
+            if (!tokens.has(at + 3))
                 return TTokenStatus::Missing; // the last group lacks its sense letter
             more.sense = sense_from_letter(tokens[at + 3][0]);
             compose_slip_data_vectors(more);
@@ -102,11 +141,11 @@ std::optional<TFaultData> read_fault_datum_line(const QString& line, int line_nu
     if (text.isEmpty() || text.startsWith(u'#'))
         return std::nullopt;
 
-    QStringList tokens = split_by_delimiter(text, u' ');
-    if (tokens.size() < 5)
-        return std::nullopt;
-    if (is_number(QStringView(tokens[0]).left(1)))
-        tokens.prepend(QStringLiteral("F")); // a line without type letter is a full datum
+    LineTokens tokens(text, u' ');
+    if (!tokens.has(4))
+        return std::nullopt; // fewer than five tokens
+    if (is_number(tokens[0].left(1)))
+        tokens.prepend(u"F"); // a line without type letter is a full datum
     if (!is_type_letter(tokens[0][0]))
         return std::nullopt;
 
@@ -124,11 +163,11 @@ TIRDatumStatus read_ir_fault_datum_line(QStringView line, int line_number, TFDLi
                                         TFaultData& datum) {
     datum = TFaultData();
     // Tabs stay: only spaces separate tokens in this section.
-    QStringList tokens = split_by_delimiter(line, u' ');
-    if (tokens.isEmpty())
+    LineTokens tokens(line, u' ');
+    if (!tokens.has(0))
         return TIRDatumStatus::TooFewTokens;
-    if (is_number(QStringView(tokens[0]).left(1)))
-        tokens.prepend(QStringLiteral("F"));
+    if (is_number(tokens[0].left(1)))
+        tokens.prepend(u"F");
     datum.datatype = datatype_from_letter(tokens[0][0].toUpper());
 
     switch (read_datum_tokens(tokens, line_number, context, datum)) {

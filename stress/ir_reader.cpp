@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringBuilder>
 
 #include <algorithm>
 #include <array>
@@ -303,17 +304,25 @@ bool parse_CGP(QFile& file, std::vector<TCGPRecord>& records) {
     return !scan.failed();
 }
 
+// Whether anything is at path. A path longer than any system takes names nothing, and asking
+// the file system about a 10 MB line of a broken result would take a second.
+constexpr qsizetype longest_path = 32767;
+
+bool path_exists(const QString& path) {
+    return path.size() <= longest_path && QFileInfo::exists(path);
+}
+
 // False when the file exists but cannot be read or holds a malformed number.
 bool read_CGP_records(const QString& path, std::vector<TCGPRecord>& records, Messages& messages) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        messages.show(QStringLiteral("CGP File  [") + trim_control(path).toString() +
+    if (!path_exists(path)) {
+        // Built in one piece: the name may be a whole broken line of megabytes.
+        messages.show(QStringLiteral("CGP File  [") % trim_control(path) %
                       QStringLiteral("]  not found."));
         return true;
     }
     // Only a regular file: the name comes from the result file, and a pipe or device named
     // there would block the reading or never end it.
-    if (!info.isFile())
+    if (!QFileInfo(path).isFile())
         return false;
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && parse_CGP(file, records);
@@ -393,10 +402,12 @@ QString in_folder(const QString& folder, const QString& name) {
 // there.
 QString locate_CGP(const QString& name, const QString& executable_dir, const QString& path) {
     const QString beside_executable = in_folder(executable_dir, name);
-    if (QFileInfo::exists(beside_executable))
+    if (name.size() > longest_path)
+        return beside_executable;
+    if (path_exists(beside_executable))
         return beside_executable;
     const QString beside_result = in_folder(QFileInfo(path).path(), name);
-    if (QFileInfo::exists(beside_result))
+    if (path_exists(beside_result))
         return beside_result;
     return beside_executable;
 }
@@ -545,8 +556,8 @@ private:
         if (!read_CGP_records(states_.cgp_filename, records, messages_))
             return TIROutcome::ExceptionRaised;
         if (static_cast<size_t>(nst) != records.size())
-            messages_.show(QStringLiteral("conflict in number of stress tensor between\r\n[") +
-                           path_ + QStringLiteral("] and [") + states_.cgp_filename +
+            messages_.show(QStringLiteral("conflict in number of stress tensor between\r\n[") %
+                           path_ % QStringLiteral("] and [") % states_.cgp_filename %
                            QStringLiteral("]"));
         for (int i = 0; i < nfit; ++i) {
             QStringView line, number_token, fitness_token;

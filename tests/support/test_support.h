@@ -7,12 +7,18 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <ostream>
 
-// Records what the code under test would have shown; ask() answers from a preset.
+// Records what the code under test would have shown; ask() answers from a preset. on_show, when
+// set, runs while the box would be open.
 class RecordingMessages : public Messages {
 public:
-    void show(const QString& text) override { shown.append(text); }
+    void show(const QString& text) override {
+        shown.append(text);
+        if (on_show)
+            on_show(text);
+    }
     bool ask(const QString& caption, const QString& text) override {
         asked.append(caption + QStringLiteral(": ") + text);
         return answer;
@@ -20,6 +26,7 @@ public:
     QStringList shown;
     QStringList asked;
     bool answer = true;
+    std::function<void(const QString&)> on_show;
 };
 
 // A temporary folder with helpers to write and read files byte for byte.
