@@ -5,9 +5,11 @@
 
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QUrl>
@@ -242,6 +244,148 @@ TEST(MainWindow, SavesResultsAndPictures) {
     ui.dialogs.next_path = ui.folder.path(QStringLiteral("plain/fd.emf"));
     w.ActionSaveGraphFD->trigger();
     EXPECT_EQ(ui.messages.shown.size(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// The access key of a caption: the letter after a single '&'; none for "&&" alone.
+QChar access_key(const QString& caption) {
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != u'&')
+            continue;
+        if (caption[i + 1] != u'&')
+            return caption[i + 1].toUpper();
+        ++i; // "&&" shows one '&'
+    }
+    return {};
+}
+
+// Every entry of the menu (separators aside) has an access key no other entry of it shares;
+// submenus likewise.
+void expect_unique_access_keys(const QList<QAction*>& entries, const QString& where) {
+    QString keys;
+    for (QAction* entry : entries) {
+        if (entry->isSeparator())
+            continue;
+        const QChar key = access_key(entry->text());
+        EXPECT_FALSE(key.isNull()) << where.toStdString() << " > " << entry->text().toStdString();
+        EXPECT_FALSE(keys.contains(key))
+            << where.toStdString() << " > " << entry->text().toStdString();
+        keys.append(key);
+        if (QMenu* sub = entry->menu())
+            expect_unique_access_keys(sub->actions(), where + u'>' + entry->text());
+    }
+}
+
+TEST(MainWindow, EveryMenuEntryHasItsOwnAccessKey) {
+    UiFixture ui;
+    const QList<QAction*> menus = ui.window->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    expect_unique_access_keys(menus, QStringLiteral("menu bar"));
+    EXPECT_EQ(access_key(QStringLiteral("&Misfit, normal && shear stresses")), u'M');
+    EXPECT_TRUE(access_key(QStringLiteral("normal && shear")).isNull());
+}
+
+// Presses Alt with the first key, then each further key in the menu that is open.
+void press_access_keys(TFormMain& window, const QString& keys) {
+    QTest::keyClick(&window, keys[0].toLatin1(), Qt::AltModifier);
+    for (qsizetype i = 1; i < keys.size(); ++i) {
+        QWidget* popup = QApplication::activePopupWidget();
+        ASSERT_NE(popup, nullptr) << keys.toStdString();
+        QTest::keyClick(popup, keys[i].toLatin1());
+    }
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+// Every enabled entry but "E&xit" (which would end the test program), through its keys.
+void run_every_entry_by_keys(TFormMain& window, const QList<QAction*>& entries,
+                             const QString& keys) {
+    for (QAction* entry : entries) {
+        const QString path = keys + access_key(entry->text()).toLower();
+        if (QMenu* sub = entry->menu()) {
+            run_every_entry_by_keys(window, sub->actions(), path);
+            continue;
+        }
+        if (entry->isSeparator() || !entry->isEnabled() || entry == window.ActionExit)
+            continue;
+        QSignalSpy triggered(entry, &QAction::triggered);
+        press_access_keys(window, path);
+        EXPECT_EQ(triggered.count(), 1) << path.toStdString();
+    }
+}
+
+TEST(MainWindow, AccessKeysRunEveryMenuEntryWhicheverViewIsInFront) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    QApplication::setActiveWindow(&w);
+    // The fault data view's "T&heoretical Slip" shares Alt+H with "&Help".
+    for (TViewDock* view : {static_cast<TViewDock*>(w.st_view), static_cast<TViewDock*>(w.fd_view),
+                            static_cast<TViewDock*>(w.compat_view)}) {
+        w.activate(view);
+        QApplication::processEvents();
+        SCOPED_TRACE(view->objectName().toStdString());
+        for (int round = 0; round < 2; ++round) { // a shared key works every time
+            run_every_entry_by_keys(w, w.menuBar()->actions(), QString());
+            EXPECT_TRUE(w.about->isVisible()); // Help > Version
+            w.about->hide();
+            QApplication::processEvents(); // the window system's activation of what is left
+            QApplication::setActiveWindow(&w);
+        }
+    }
+    // Alt+F, O, F: File > Open > Fault Data asked for a file, twice with each view in front.
+    EXPECT_EQ(ui.dialogs.opened.count(QStringLiteral("Open Fault-Slip Data")), 6);
+}
+
+// Alt with a key; a button taken by it clicks once it has shown itself pressed (100 ms).
+void press_alt(TFormMain& window, Qt::Key key) {
+    QTest::keyClick(&window, key, Qt::AltModifier);
+    QTest::qWait(150);
+}
+
+TEST(MainWindow, OnlyTheViewInFrontTakesItsAccessKeys) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    QApplication::setActiveWindow(&w);
+    QSignalSpy fd_draw(w.fd_view->ButtonDraw, &QPushButton::clicked);
+    QSignalSpy st_draw(w.st_view->ButtonDraw, &QPushButton::clicked);
+    QSignalSpy st_designate(w.st_view->ButtonDesignate, &QPushButton::clicked);
+    // The stress view is in front at start-up: Alt+D is its "&Draw", not the other views'.
+    EXPECT_FALSE(w.fd_view->access_keys_live());
+    EXPECT_TRUE(w.st_view->access_keys_live());
+    press_alt(w, Qt::Key_D);
+    press_alt(w, Qt::Key_S); // "De&signate", not "Equal Area (&S)"
+    EXPECT_EQ(st_draw.count(), 1);
+    EXPECT_EQ(st_designate.count(), 1);
+    EXPECT_EQ(fd_draw.count(), 0);
+    EXPECT_TRUE(w.fd_view->projection_items[1]->isChecked());
+
+    // Alt+H with the fault data view in front opens Help and leaves "T&heoretical Slip" alone.
+    w.activate(w.fd_view);
+    QApplication::processEvents();
+    press_alt(w, Qt::Key_D);
+    EXPECT_EQ(fd_draw.count(), 1);
+    EXPECT_EQ(st_draw.count(), 1);
+    const bool theoretical = w.fd_view->CheckBoxTheoreticalSlip->isChecked();
+    for (int i = 0; i < 2; ++i) {
+        press_alt(w, Qt::Key_H);
+        QWidget* popup = QApplication::activePopupWidget();
+        ASSERT_NE(popup, nullptr) << i;
+        EXPECT_EQ(popup->actions(), QList<QAction*>({w.ActionVersion}));
+        popup->close();
+    }
+    EXPECT_EQ(w.fd_view->CheckBoxTheoreticalSlip->isChecked(), theoretical);
+    // A key of the view that no menu shares works once the view is in front.
+    press_alt(w, Qt::Key_G);
+    EXPECT_TRUE(w.fd_view->plot_method_items[0]->isChecked());
+
+    // A floating view keeps its keys; the views left in the main window keep theirs.
+    w.fd_view->setFloating(true);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.fd_view->access_keys_live());
+    EXPECT_EQ(w.st_view->access_keys_live() + w.compat_view->access_keys_live(), 1);
 }
 
 } // namespace
