@@ -36,6 +36,11 @@ void give_pen_brush(QPainter& canvas, const QPen& pen, const QBrush& brush) {
 }
 
 int nearest(double x) {
+    constexpr double bound = 1 << 24;
+    if (!(x > -bound))
+        return -(1 << 24);
+    if (x > bound)
+        return 1 << 24;
     return static_cast<int>(std::nearbyint(x));
 }
 

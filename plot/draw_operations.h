@@ -41,7 +41,9 @@ QBrush make_brush(TColorValue color);
 // The canvas takes over colour, width and style; the owner keeps its own objects.
 void give_pen_brush(QPainter& canvas, const QPen& pen, const QBrush& brush);
 
-// Nearest integer, halves to the even neighbour.
+// Nearest integer, halves to the even neighbour. A value beyond +-2^24 (an orientation out of
+// range projects far outside any picture) gives the bound, and NaN the lower one: off the
+// picture, never an undefined conversion.
 int nearest(double x);
 
 struct TBaseCircle {

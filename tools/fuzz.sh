@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
-targets=${*:-fd_reader ir_reader cgp_reader}
+targets=${*:-fd_reader ir_reader cgp_reader fd_plot}
 build=build-fuzz
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 

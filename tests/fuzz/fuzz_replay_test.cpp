@@ -13,6 +13,8 @@
 extern "C" int fuzz_fd_reader(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzz_ir_reader(const std::uint8_t* data, std::size_t size);
 extern "C" int fuzz_cgp_reader(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzz_fd_plot(const std::uint8_t* data, std::size_t size);
+extern "C" int fuzz_fd_plot(const std::uint8_t* data, std::size_t size);
 
 namespace {
 
@@ -47,4 +49,7 @@ TEST(FuzzReplay, InversionResultReader) {
 }
 TEST(FuzzReplay, CGPReader) {
     replay(QStringLiteral("cgp_reader"), fuzz_cgp_reader);
+}
+TEST(FuzzReplay, FaultDataPlots) {
+    replay(QStringLiteral("fd_plot"), fuzz_fd_plot);
 }

@@ -34,6 +34,23 @@ TEST(AzplToPoint, KnownPoints) {
     }
 }
 
+// Orientations out of range come from broken files; they must land off the picture, not in an
+// undefined conversion (equal-angle plunge -90 projects to some 10^10 pixels).
+TEST(AzplToPoint, OutOfRangeOrientationsStayFarOutside) {
+    EXPECT_EQ(nearest(2.5), 2);
+    EXPECT_EQ(nearest(-3.5), -4);
+    EXPECT_EQ(nearest(1e300), 1 << 24);
+    EXPECT_EQ(nearest(-1e300), -(1 << 24));
+    EXPECT_EQ(nearest(std::nan("")), -(1 << 24));
+    for (const Tazpl d : {Tazpl{120, -90}, Tazpl{3e38f, 3e38f}, Tazpl{-1e30f, -95}}) {
+        for (TProjection projection : both) {
+            const QPoint p = azpl_to_point(d, projection, net());
+            EXPECT_LE(std::abs(p.x()), (1 << 24) + 500) << d.az << "/" << d.pl;
+            EXPECT_LE(std::abs(p.y()), (1 << 24) + 500) << d.az << "/" << d.pl;
+        }
+    }
+}
+
 TEST(PointToAzpl, CentreDirectionsAndOutside) {
     for (const TProjection p : both) {
         const Tazpl centre = point_to_azpl({500, 500}, p, net());
