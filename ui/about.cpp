@@ -1,8 +1,12 @@
 #include "ui/about.h"
 
+#include "ui/fit_size.h"
+
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,7 +22,6 @@ QFont sans(int pixels) {
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QStringLiteral("Quomtel"));
-    setFixedSize(281, 173);
     setModal(false);
 
     auto* icon = new QLabel(this);
@@ -27,14 +30,20 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
 
     auto* name = new QLabel(QStringLiteral("Quomtel"), this);
     name->setFont(sans(19));
-    name->setGeometry(100, 28, 170, 26);
+    name->setGeometry(100, 28, std::max(170, name->sizeHint().width()), 26);
 
     auto* version = new QLabel(QStringLiteral("version 1.10 (2013 Nov 29)"), this);
     version->setFont(sans(15));
-    version->setGeometry(100, 58, 175, 22);
+    // Where Arial is missing, its stand-in may be wider than the 175 pixels the line has.
+    version->setGeometry(100, 58, std::max(175, version->sizeHint().width()), 22);
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setGeometry(100, 120, 80, 28);
+    const QSize needed = close->sizeHint();
+    close->setGeometry(100, 120, grown_size(*close, 80, needed.width()),
+                       grown_size(*close, 28, needed.height()));
+    // 281 x 173, or as much more as the texts need.
+    setFixedSize(std::max({281, name->geometry().right() + 7, version->geometry().right() + 7}),
+                 std::max(173, close->geometry().bottom() + 26));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::hide);
 }

@@ -4,6 +4,7 @@
 #include "ui/dialogs.h"
 #include "ui/edit_box.h"
 #include "ui/fd_view.h"
+#include "ui/fit_size.h"
 #include "ui/picture_area.h"
 #include "ui/picture_save.h"
 #include "ui/radio_group.h"
@@ -52,17 +53,23 @@ void TFormCompatibility::build_controls() {
     column->setSpacing(0);
 
     auto* panel = new QWidget;
-    panel->setFixedHeight(110);
     auto* label = new QLabel(QStringLiteral("misift bin size [deg]"), panel);
     label->move(24, 20);
     label->adjustSize();
     // The box stands at 136 unless the label's font needs more room.
     EditMisfitBinSize = new TEditBox(panel);
-    EditMisfitBinSize->setGeometry(std::max(136, label->x() + label->width() + 6), 16, 41,
+    EditMisfitBinSize->setGeometry(std::max(136, label->x() + label->width() + 6), 16,
+                                   edit_box_width(*EditMisfitBinSize, 41, QStringLiteral("000")),
                                    EditMisfitBinSize->sizeHint().height());
-    radio_group(QStringLiteral("Misfit Measure"), QStringLiteral("&Slip direction"),
-                QStringLiteral("&Distance to Fry arc"), measure_items, panel)
-        ->setGeometry(24, 40, 153, 57);
+    // The measure's box and the panel grow only with a font larger than the layout's.
+    QWidget* measure =
+        radio_group(QStringLiteral("Misfit Measure"), QStringLiteral("&Slip direction"),
+                    QStringLiteral("&Distance to Fry arc"), measure_items, panel);
+    const QSize needed = measure->minimumSizeHint();
+    measure->setGeometry(24, std::max(40, EditMisfitBinSize->geometry().bottom() + 3),
+                         grown_size(*measure, 153, needed.width()),
+                         grown_size(*measure, 57, needed.height()));
+    panel->setFixedHeight(std::max(110, measure->geometry().bottom() + 1 + 13));
     column->addWidget(panel);
 
     auto* row = new QHBoxLayout;

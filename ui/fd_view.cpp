@@ -8,6 +8,7 @@
 #include "plot/model_faults.h"
 #include "ui/compatibility.h"
 #include "ui/dialogs.h"
+#include "ui/fit_size.h"
 #include "ui/picture_area.h"
 #include "ui/picture_save.h"
 #include "ui/radio_group.h"
@@ -74,7 +75,6 @@ TFormFD::TFormFD(EventLog& log, Messages& messages, FileDialogs& dialogs, QWidge
 
 QWidget* TFormFD::build_top_panel() {
     auto* panel = new QWidget;
-    panel->setFixedHeight(73);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->addWidget(radio_group(QStringLiteral("Plot Method"), QStringLiteral("&Great Circle"),
@@ -101,6 +101,7 @@ QWidget* TFormFD::build_top_panel() {
     ButtonDraw = new QPushButton(QStringLiteral("&Draw"));
     ButtonDraw->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(ButtonDraw, 1);
+    fix_height(*panel, 73);
     return panel;
 }
 
@@ -123,10 +124,11 @@ void TFormFD::build_controls() {
 
     StatusBar = new QStatusBar;
     StatusBar->setSizeGripEnabled(false);
+    // The count widens to its text; the read-out follows the mouse and keeps one width.
     const int widths[2] = {80, 100};
+    const QString widest[2] = {{}, QStringLiteral("000.0 / 00.0")};
     for (int i = 0; i < 2; ++i) {
-        status_panels[i] = new QLabel;
-        status_panels[i]->setFixedWidth(widths[i]);
+        status_panels[i] = new TStatusPanel(widths[i], widest[i]);
         StatusBar->addWidget(status_panels[i]);
     }
     column->addWidget(StatusBar);

@@ -7,6 +7,7 @@
 #include "ui/dialogs.h"
 #include "ui/edit_box.h"
 #include "ui/fd_view.h"
+#include "ui/fit_size.h"
 #include "ui/picture_area.h"
 #include "ui/picture_save.h"
 #include "ui/radio_group.h"
@@ -58,7 +59,7 @@ QWidget* stepped_edit(TEditBox*& edit, QToolButton*& up, QToolButton*& down) {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(1);
     edit = new TEditBox;
-    edit->setFixedWidth(52);
+    edit->setFixedWidth(edit_box_width(*edit, 52, QStringLiteral("0.00")));
     row->addWidget(edit);
     auto* column = new QVBoxLayout;
     column->setSpacing(0);
@@ -99,7 +100,6 @@ TFormST::TFormST(TFormFD& fd_view, EventLog& log, Messages& messages, FileDialog
 
 QWidget* TFormST::build_top_panel() {
     auto* panel = new QWidget;
-    panel->setFixedHeight(73);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(4, 2, 4, 2);
 
@@ -146,6 +146,7 @@ QWidget* TFormST::build_top_panel() {
     ProgressBar = new QProgressBar(panel);
     ProgressBar->setValue(0);
     ProgressBar->hide();
+    fix_height(*panel, 73);
     return panel;
 }
 
@@ -162,15 +163,20 @@ void TFormST::build_controls() {
     auto* bar = new QStatusBar;
     bar->setSizeGripEnabled(false);
     const int widths[7] = {70, 120, 60, 60, 120, 80, 150};
+    // The widest text of the panels that change with the mouse, the edit boxes and the
+    // designation; the others change on loading and drawing only, and widen to their text.
+    const QString widest[7] = {{},
+                               {},
+                               QStringLiteral("ef = 0.00"),
+                               QStringLiteral("df = 0.00"),
+                               QStringLiteral("sigma1: 000.0 / 00.0"),
+                               QStringLiteral("stress ratio"),
+                               QStringLiteral("designated stress: 000/00 | 000/00 | 0.000")};
     for (int i = 0; i < 7; ++i) {
-        status_panels[size_t(i)] = new QLabel;
-        status_panels[size_t(i)]->setFixedWidth(widths[i]);
-        bar->addWidget(status_panels[size_t(i)]);
+        status_panels[size_t(i)] = new TStatusPanel(widths[i], widest[i]);
+        // The last panel takes the rest of the bar.
+        bar->addWidget(status_panels[size_t(i)], i == 6 ? 1 : 0);
     }
-    // The designated stress needs more than its 150 pixels: the last panel takes the rest.
-    status_panels[6]->setMinimumWidth(widths[6]);
-    status_panels[6]->setMaximumWidth(QWIDGETSIZE_MAX);
-    bar->addWidget(status_panels[6], 1);
     column->addWidget(bar);
     body->setAutoFillBackground(true); // the main window is grey behind the views
     setWidget(body);
