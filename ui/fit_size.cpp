@@ -21,6 +21,14 @@ QSize TStatusPanel::sizeHint() const {
     return {std::max(width_, needed), QLabel::sizeHint().height()};
 }
 
+QSize TStatusPanel::minimumSizeHint() const {
+    const QSize hint = sizeHint();
+    if (!widest_.isEmpty())
+        return hint;
+    const int longest_kept_whole = 40 * fontMetrics().averageCharWidth(); // about 40 letters
+    return {std::min(hint.width(), std::max(width_, longest_kept_whole)), hint.height()};
+}
+
 int edit_box_width(const QLineEdit& edit, int width, const QString& widest) {
     // As QLineEdit sizes itself: the text, its margins and the cursor, inside the style's frame.
     const QMargins text = edit.textMargins();

@@ -16,7 +16,9 @@ class TStatusPanel : public QLabel {
 public:
     explicit TStatusPanel(int width, const QString& widest = QString(), QWidget* parent = nullptr);
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // A read-out keeps its width; a file name may be cut rather than widen the window beyond
+    // a few hundred pixels.
+    QSize minimumSizeHint() const override;
 
 private:
     int width_;

@@ -61,6 +61,14 @@ TEST(FitSize, FixedLayoutHoldsAtTheFontItIsMadeFor) {
             EXPECT_EQ(w.st_view->status_panels[i]->width(), st_widths[i]) << i;
         }
     }
+
+    // A long CGP name is cut rather than forcing the window wider than a screen.
+    const int window_minimum = w.minimumSizeHint().width();
+    w.st_view->status_panels[1]->setText(QStringLiteral("cgp = ") + QString(300, u'x') +
+                                         QStringLiteral(".cgp"));
+    QApplication::processEvents();
+    EXPECT_LE(w.minimumSizeHint().width(),
+              window_minimum + 40 * w.fontMetrics().averageCharWidth());
 }
 
 // What a button's caption takes: the text, and the indicator of a radio item or check box.
