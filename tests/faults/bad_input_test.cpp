@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 namespace {
 
@@ -23,14 +22,6 @@ struct Reading {
                                       messages);
     }
 };
-
-QByteArray garbage(int size) {
-    std::mt19937 random(7);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char& c : bytes)
-        c = char(random());
-    return bytes;
-}
 
 bool all_finite(const TFaultDataSet& set) {
     for (const TFaultData& fd : set.FDList)
@@ -49,11 +40,6 @@ QStringList invalid_at(std::initializer_list<int> lines) {
     return texts;
 }
 
-// "~" stands for a NUL byte.
-QByteArray nul(const char* text) {
-    return QByteArray(text).replace('~', '\0');
-}
-
 QByteArray utf16le(const QString& text) {
     return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
@@ -67,7 +53,7 @@ TEST(FaultDataBadInput, BrokenFiles) {
         QStringList messages;
     } rows[] = {
         {"empty file", "", 0, {}},
-        {"nul bytes", nul("120 30 200 20 N~\n120 3~ 200 20 N\n~~~\n"), 1, invalid_at({2})},
+        {"nul bytes", with_nuls("120 30 200 20 N~\n120 3~ 200 20 N\n~~~\n"), 1, invalid_at({2})},
         // Without a byte-order mark the bytes are read as the code page reads them: a NUL in
         // every number, and the NUL after each CR a line of its own.
         {"utf-16 without bom", utf16le("120 30 200 20 N\r\n90 80 0 0 S\r\n"), 0,
@@ -105,7 +91,7 @@ TEST(FaultDataBadInput, SignedZeroIsShownAsZero) {
 
 TEST(FaultDataBadInput, BinaryGarbage) {
     Reading r;
-    r.read(garbage(1 << 20));
+    r.read(garbage_bytes(1 << 20, 7));
     EXPECT_TRUE(r.result.read);
     EXPECT_TRUE(all_finite(r.set));
     for (const QString& m : r.messages.shown)

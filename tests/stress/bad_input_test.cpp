@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 namespace {
 
@@ -33,19 +32,6 @@ struct Reading {
         return result.outcome;
     }
 };
-
-// "~" stands for a NUL byte.
-QByteArray nul(const char* text) {
-    return QByteArray(text).replace('~', '\0');
-}
-
-QByteArray garbage(int size) {
-    std::mt19937 random(11);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char& c : bytes)
-        c = char(random());
-    return bytes;
-}
 
 bool all_finite(const TFaultDataSet& fd, const std::vector<TStressTensor>& states) {
     for (const TFaultData& d : fd.FDList)
@@ -73,15 +59,15 @@ TEST(InversionResultBadInput, BrokenResults) {
         int messages;
         QString first_message;
     } rows[] = {
-        {"garbage", garbage(1 << 20), TIROutcome::ExceptionRaised, 0, 0, 0, QString()},
-        {"utf-16, no bom", nul("1~\r~\n~F~ ~1~ ~2~ ~3~ ~4~ ~N~\r~\n~"), TIROutcome::ExceptionRaised,
-         0, 0, 0, QString()},
-        {"nul at ends", nul("1~\r\n~F 120 30 200 20 N~\r\n3\r\n2\r\ns.cgp\r\n1 5~\r\n2 5~"),
+        {"garbage", garbage_bytes(1 << 20, 11), TIROutcome::ExceptionRaised, 0, 0, 0, QString()},
+        {"utf-16, no bom", with_nuls("1~\r~\n~F~ ~1~ ~2~ ~3~ ~4~ ~N~\r~\n~"),
+         TIROutcome::ExceptionRaised, 0, 0, 0, QString()},
+        {"nul at ends", with_nuls("1~\r\n~F 120 30 200 20 N~\r\n3\r\n2\r\ns.cgp\r\n1 5~\r\n2 5~"),
          TIROutcome::Loaded, 1, 3, 0, QString()},
         // The name is taken as it stands; the message trims it as it trims blanks.
-        {"nul after the CGP name", header.chopped(2) + nul("~\r\n1 5\r\n"),
+        {"nul after the CGP name", header.chopped(2) + with_nuls("~\r\n1 5\r\n"),
          TIROutcome::ExceptionRaised, 1, 0, 2, QStringLiteral("CGP File  [")},
-        {"nul byte in a number", nul("1\r\nF 120 3~0 200 20 N\r\n3\r\n1\r\ns.cgp\r\n1 5\r\n"),
+        {"nul byte in a number", with_nuls("1\r\nF 120 3~0 200 20 N\r\n3\r\n1\r\ns.cgp\r\n1 5\r\n"),
          TIROutcome::Loaded, 0, 3, 1, QStringLiteral("invalid data at line #2")},
         {"Nst = 2147483647", "0\r\n2147483647\r\n1\r\ns.cgp\r\n1 5\r\n", TIROutcome::Loaded, 0, 3,
          1, conflict},
@@ -107,10 +93,10 @@ TEST(InversionResultBadInput, BrokenCGPFiles) {
         bool read;
         size_t states;
     } rows[] = {
-        {"garbage", garbage(1 << 20), false, 0},
+        {"garbage", garbage_bytes(1 << 20, 11), false, 0},
         {"nan", "1\n1 2 3 4 nan\n", false, 0},
         {"-0", "1\n-0 -0 3 4 -0\n", true, 1},
-        {"nul separators", nul("1\n1~2~3~4~0.5\n"), true, 1},
+        {"nul separators", with_nuls("1\n1~2~3~4~0.5\n"), true, 1},
         {"N beyond 64 bits", "9223372036854775808\n1 2 3 4 0.5\n", false, 0},
     };
     for (const auto& row : rows) {

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <random>
+
 QString TempFolder::write(const QString& name, const QByteArray& bytes) const {
     const QString p = path(name);
     QFile f(p);
@@ -21,4 +23,16 @@ QString test_data_path(const QString& name) {
 
 void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
+}
+
+QByteArray with_nuls(const char* text) {
+    return QByteArray(text).replace('~', '\0');
+}
+
+QByteArray garbage_bytes(int size, unsigned seed) {
+    std::mt19937 random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& c : bytes)
+        c = char(random());
+    return bytes;
 }

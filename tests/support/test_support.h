@@ -42,5 +42,9 @@ private:
 
 QString test_data_path(const QString& name);
 
+// Bytes for broken files: "~" in text stands for a NUL byte; garbage is reproducible per seed.
+QByteArray with_nuls(const char* text);
+QByteArray garbage_bytes(int size, unsigned seed);
+
 // Readable failure messages for Qt strings.
 void PrintTo(const QString& text, std::ostream* os);
