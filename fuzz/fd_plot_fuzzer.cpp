@@ -2,8 +2,6 @@
 // both projections and both methods, with theoretical slip, the Mohr diagram and the misfit
 // histogram of a fixed stress state. Odd numbers that pass the reader end up as pixels here.
 
-#include "core/text_file.h"
-#include "faults/fd_reader.h"
 #include "fuzz/fuzz_support.h"
 #include "plot/fd_plot.h"
 #include "plot/misfit_histogram.h"
@@ -24,11 +22,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    EventLog log; // no path: nothing is written
-    SilentMessages messages;
-    TFaultDataSet set;
-    read_fault_data_lines(decode_text_lines(bytes), QStringLiteral("fuzz.efd"), set, log, messages);
+    TFaultDataSet set = read_fault_data_bytes(data, size);
 
     static const TStressTensor st =
         stress_tensor_from_axes(make_azpl(110, 5), make_azpl(200, 80), 0.4f);

@@ -1,6 +1,8 @@
 #include "fuzz/fuzz_support.h"
 
+#include "core/text_file.h"
 #include "faults/fd_list_text.h"
+#include "faults/fd_reader.h"
 #include "stress/compatibility.h"
 #include "stress/st_classes.h"
 #include "stress/st_list_text.h"
@@ -30,6 +32,15 @@ void write_scratch_file(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         std::abort();
+}
+
+TFaultDataSet read_fault_data_bytes(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    EventLog log; // no path: nothing is written
+    SilentMessages messages;
+    TFaultDataSet set;
+    read_fault_data_lines(decode_text_lines(bytes), QStringLiteral("fuzz.efd"), set, log, messages);
+    return set;
 }
 
 void exercise_fault_data(TFaultDataSet& data, const std::vector<TStressTensor>& states) {

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class SilentMessages : public Messages {
@@ -24,6 +26,9 @@ public:
 const QString& scratch_folder();
 // Writes bytes to the file at path, replacing it.
 void write_scratch_file(const QString& path, const QByteArray& bytes);
+
+// The fault-slip data the reader makes of the bytes as the contents of a data file.
+TFaultDataSet read_fault_data_bytes(const std::uint8_t* data, std::size_t size);
 
 // Lists, analyses under both measures and summarises what a reader produced.
 void exercise_fault_data(TFaultDataSet& data, const std::vector<TStressTensor>& states);
