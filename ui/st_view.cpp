@@ -424,6 +424,7 @@ void TFormST::draw_states_onto(QPainter& canvas) {
     ProgressBar->setValue(0);
     ProgressBar->show();
     ProgressBar->raise();
+    ProgressBar->repaint(); // shown at once, however quick the drawing turns out
     QElapsedTimer since_repaint;
     since_repaint.start();
     draw_stress_states(canvas, styles, draw_settings(), STSet, states.max_Ln, plotted,

@@ -86,7 +86,7 @@ TEST(Reentrancy, NothingStartsWhileTheStatesAreDrawn) {
     drawing = true;
     st.ActionDrawExecute();
     drawing = false;
-    ASSERT_GT(repaints, 0) << "the drawing was too quick to repaint its progress";
+    ASSERT_GT(repaints, 0) << "the progress bar was not painted during the drawing";
     EXPECT_TRUE(handled.isEmpty()) << handled.join(u'|').toStdString();
     EXPECT_EQ(ids_of(st.STSet), ids);
     EXPECT_TRUE(st.bmpST == complete);
