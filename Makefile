@@ -6,7 +6,7 @@ GENERATOR ?= Ninja
 
 # Everything the build, the tests, the GUI tests and the screenshots need, from Debian's archive.
 PACKAGES := g++ cmake ninja-build pkg-config \
-	qt6-base-dev qt6-svg-dev qt6-charts-dev libgl-dev libxkbcommon-dev \
+	qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	xvfb xauth imagemagick fonts-dejavu-core emf2svg \
 	clang libclang-rt-14-dev

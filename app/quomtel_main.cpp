@@ -1,5 +1,5 @@
+#include "app/screenshots.h"
 #include "ui/main.h"
-#include "ui/screenshots.h"
 
 #include <QApplication>
 #include <QIcon>

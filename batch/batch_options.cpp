@@ -1,14 +1,14 @@
 #include "batch/batch_options.h"
 
-#include "batch/picture_files.h"
 #include "core/number_text.h"
+#include "core/version.h"
+#include "output/picture_files.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFileInfo>
 
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -36,10 +36,6 @@ std::optional<bool> on_off(const QCommandLineParser& parser, const QString& name
            QStringLiteral("on");
 }
 
-bool azpl_in_range(const Tazpl& a) {
-    return a.az >= 0 && a.az <= 360 && a.pl >= 0 && a.pl <= 90;
-}
-
 } // namespace
 
 QString parse_stress_designation(const QString& text, Tazpl& sigma1, Tazpl& sigma3, float& phi) {
@@ -55,7 +51,7 @@ QString parse_stress_designation(const QString& text, Tazpl& sigma1, Tazpl& sigm
         if (azpl.size() != 2 || !to_number(azpl[0], az) || !to_number(azpl[1], pl))
             return malformed;
         axes[i] = make_azpl(float(az), float(pl));
-        if (!azpl_in_range(axes[i]))
+        if (!orientation_in_range(axes[i]))
             return QStringLiteral("orientation %1 out of range: azimuth 0..360, plunge 0..90")
                 .arg(parts[i]);
     }
@@ -64,9 +60,7 @@ QString parse_stress_designation(const QString& text, Tazpl& sigma1, Tazpl& sigm
         return malformed;
     if (ratio < 0 || ratio > 1)
         return QStringLiteral("stress ratio %1 outside 0..1").arg(parts[2]);
-    // The designation puts sigma3 on the girdle of sigma1: allow for rounded input only.
-    const float cosine = dot_product3(azpl_to_vector3(axes[0]), azpl_to_vector3(axes[1]));
-    if (std::abs(cosine) > std::sin(std::numbers::pi / 180))
+    if (!axes_perpendicular(axes[0], axes[1]))
         return QStringLiteral("sigma1 and sigma3 are more than 1 degree from perpendicular");
     sigma1 = axes[0];
     sigma3 = axes[1];
@@ -129,7 +123,7 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
     }
     if (parser.isSet(QStringLiteral("version"))) {
         result.kind = TBatchParse::Kind::Version;
-        result.text = batch_program_name + u' ' + QStringLiteral(QUOMTEL_VERSION);
+        result.text = batch_program_name + u' ' + quomtel_version;
         return result;
     }
 
@@ -157,59 +151,54 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
             }
         }
 
+        TSessionSettings& settings = o.settings;
         if (is_set("measure"))
-            o.measure =
+            settings.misfitmeasure =
                 choice(parser, QStringLiteral("measure"),
                        {QStringLiteral("slip"), QStringLiteral("fry")}) == QStringLiteral("slip")
                     ? TMifitMeasure::SlipDir
                     : TMifitMeasure::DistFry;
-        if (is_set("bin-size")) {
-            // As the bin-size box takes its text.
-            bool ok = false;
-            const int value = text("bin-size").toInt(&ok);
-            const int max_misfit = o.measure == TMifitMeasure::SlipDir ? 180 : 90;
-            if (!ok)
-                throw Failure{QStringLiteral("invalid bin size")};
-            if (value < 5 || value > max_misfit)
-                throw Failure{QStringLiteral("out of range")};
-            o.bin_size = value;
-        }
-        // As the enhance and dispersion boxes take their texts.
-        const auto factor = [&](const char* name, double top, const char* invalid,
-                                const char* out_of_range, float& field) {
+        // As the boxes of the window take their texts; scripts write '.' for the decimal point
+        // and may pad the factors.
+        const auto check = [&](const char* name, const auto& take) {
             if (!is_set(name))
                 return;
-            double value = 0;
-            if (!to_number(text(name), value))
-                throw Failure{QString::fromLatin1(invalid)};
-            if (value < 0 || value > top)
-                throw Failure{QString::fromLatin1(out_of_range)};
-            field = float(value);
+            const QString problem = take(text(name));
+            if (!problem.isEmpty())
+                throw Failure{problem};
         };
-        factor("enhance", 1, "invalid ef", "ef must be in [0, 1]", o.ef);
-        factor("dispersion", 5, "invalid df", "df must be in [0, 5]", o.df);
+        check("bin-size", [&](const QString& value) {
+            return check_bin_size(value, settings.misfitmeasure, settings.misfit_bin_size);
+        });
+        check("enhance", [&](const QString& value) {
+            return check_enhance(value.trimmed(), u'.', settings.ef);
+        });
+        check("dispersion", [&](const QString& value) {
+            return check_dispersion(value.trimmed(), u'.', settings.df);
+        });
 
         if (is_set("emphasis"))
-            o.emphasis = choice(parser, QStringLiteral("emphasis"),
-                                {QStringLiteral("number"), QStringLiteral("size")}) ==
-                                 QStringLiteral("number")
-                             ? TEmphasis::Num
-                             : TEmphasis::Siz;
-        o.tails = on_off(parser, QStringLiteral("tails")).value_or(true);
-        o.colour = on_off(parser, QStringLiteral("colour")).value_or(true);
+            settings.emphasis = choice(parser, QStringLiteral("emphasis"),
+                                       {QStringLiteral("number"), QStringLiteral("size")}) ==
+                                        QStringLiteral("number")
+                                    ? TEmphasis::Num
+                                    : TEmphasis::Siz;
+        settings.tadpole_tail = on_off(parser, QStringLiteral("tails")).value_or(true);
+        settings.color = on_off(parser, QStringLiteral("colour")).value_or(true);
         if (is_set("plot-method"))
-            o.plotmethod =
+            settings.plotmethod =
                 choice(parser, QStringLiteral("plot-method"),
                        {QStringLiteral("great-circle"), QStringLiteral("tangent-lineation")}) ==
                         QStringLiteral("great-circle")
                     ? TPlotMethod::GCA
                     : TPlotMethod::TLD;
         if (is_set("projection"))
-            o.projection = choice(parser, QStringLiteral("projection"),
-                                  {QStringLiteral("equal-area"), QStringLiteral("equal-angle")}) ==
-                                   QStringLiteral("equal-area")
-                               ? TProjection::EArea
-                               : TProjection::EAngle;
+            settings.projection =
+                choice(parser, QStringLiteral("projection"),
+                       {QStringLiteral("equal-area"), QStringLiteral("equal-angle")}) ==
+                        QStringLiteral("equal-area")
+                    ? TProjection::EArea
+                    : TProjection::EAngle;
         o.theoretical_slip = on_off(parser, QStringLiteral("theoretical-slip"));
         o.model_faults = on_off(parser, QStringLiteral("model-faults"));
         o.designated_axes = on_off(parser, QStringLiteral("designated-axes"));

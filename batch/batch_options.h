@@ -3,10 +3,7 @@
 // The command line of quomtel-batch: what to read, how to analyse and draw, what to write.
 
 #include "core/math_operations.h"
-#include "plot/draw_operations.h"
-#include "plot/fd_plot.h"
-#include "plot/st_symbols.h"
-#include "stress/compatibility.h"
+#include "session/settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,15 +21,8 @@ struct TBatchOptions {
     Tazpl sigma3{};
     float phi = 0;
 
-    TMifitMeasure measure = TMifitMeasure::SlipDir;
-    int bin_size = 10;
-    float ef = 0.8f;
-    float df = 1.0f;
-    TEmphasis emphasis = TEmphasis::Siz;
-    bool tails = true;
-    bool colour = true;
-    TPlotMethod plotmethod = TPlotMethod::TLD;
-    TProjection projection = TProjection::EArea;
+    // As a new window starts; the layer options below override the designation's defaults.
+    TSessionSettings settings;
     // Unset: as the check boxes are after a designation with the plot method.
     std::optional<bool> theoretical_slip;
     std::optional<bool> model_faults;

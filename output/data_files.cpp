@@ -46,7 +46,7 @@ QString misfit_line(const TFaultData& fd, TMifitMeasure measure, QChar point) {
         for (size_t i = 1; i < fd.SDList.size(); ++i)
             line += QStringLiteral(" &") + angle(fd.SDList[i].Lazpl.az, point) +
                     angle(fd.SDList[i].Lazpl.pl, point);
-        const double worst = measure == TMifitMeasure::SlipDir ? 180 : 90;
+        const double worst = max_misfit(measure);
         line += QStringLiteral(" # misfit= ") +
                 finite_field(QStringLiteral("##0.0"), fd.rep_misfit, worst, point);
     }

@@ -158,14 +158,6 @@ void draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
     }
 }
 
-QPoint picture_point(QPoint pos, QSize control) {
-    const double half = control.width() / 2.0;
-    const double fit = half < control.height() ? half : control.height();
-    const double d = std::min(fit, double(st_plot_height)); // a large control shows 1:1
-    const float g = d > 0 ? float(st_plot_height / d) : 1.0f;
-    return {nearest(pos.x() * double(g)), nearest(pos.y() * double(g))};
-}
-
 Tsigma1or3 net_under_cursor(QPoint p) {
     return p.x() < st_plot_width / 2 ? Tsigma1or3::sigma1 : Tsigma1or3::sigma3;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The stress-state plot: sigma1 and sigma3 axes of the shown stress states as tadpoles on two
-// nets, with legends; the mapping of mouse positions onto the picture, the region tests and the
-// designation overlays. Plain functions over the data the stress view owns.
+// nets, with legends; the region tests and the designation overlays. Plain functions over the
+// data of the session.
 
 #include "plot/draw_operations.h"
 #include "plot/st_symbols.h"
@@ -67,10 +67,6 @@ void draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
                         const TSTDrawSettings& settings, std::span<const TStressTensor> STSet,
                         float max_Ln, const TPlottedNumbers& numbers,
                         const TSTProgress& progress = {});
-
-// The picture point under a mouse position in an image control of the given size. The picture
-// is shown scaled down to fit, never enlarged: beyond 2000 x 1000 the scale stays 1.
-QPoint picture_point(QPoint pos, QSize control);
 
 // Region tests on picture points.
 Tsigma1or3 net_under_cursor(QPoint p); // sigma1 left of x = 1000

@@ -8,6 +8,11 @@
 
 enum class TMifitMeasure { SlipDir, DistFry };
 
+// The worst misfit of a measure, in degrees: 180 for the slip direction, 90 for the Fry arc.
+constexpr int max_misfit(TMifitMeasure measure) {
+    return measure == TMifitMeasure::SlipDir ? 180 : 90;
+}
+
 // The slip the stress state drives on a plane of upward unit normal n: minus the shear
 // traction, normalised (compression positive, so this is how the hanging wall moves). A plane
 // without shear traction gets the zero vector.

@@ -83,3 +83,11 @@ int compare_stress_by_L(const TStressTensor& a, const TStressTensor& b) {
     const long long d = static_cast<long long>(a.L) - b.L;
     return static_cast<int>(std::clamp<long long>(d, INT_MIN, INT_MAX));
 }
+
+const TStressTensor* fittest_state(std::span<const TStressTensor> states) {
+    const TStressTensor* best = nullptr;
+    for (const TStressTensor& st : states)
+        if (!best || st.L > best->L || (st.L == best->L && st.id < best->id))
+            best = &st;
+    return best;
+}

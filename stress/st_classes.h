@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <span>
 
 struct TStressTensor {
     Tmatrix33 sg;                  // reduced tensor E diag(1, sr, 0) E^T, compression positive
@@ -40,5 +41,8 @@ void build_tensors(TStressTensor& st, float phi);
 
 // A stress state from the orientations of sigma1 and sigma3, built as a designation builds it.
 TStressTensor stress_tensor_from_axes(const Tazpl& sigma1, const Tazpl& sigma3, float phi);
+
+// The fittest state: the highest fitness, the first of equals by number; null for none.
+const TStressTensor* fittest_state(std::span<const TStressTensor> states);
 
 int compare_stress_by_L(const TStressTensor& a, const TStressTensor& b);

@@ -1,5 +1,6 @@
 #include "ui/about.h"
 
+#include "core/version.h"
 #include "ui/fit_size.h"
 
 #include <QIcon>
@@ -32,7 +33,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     name->setFont(sans(19));
     name->setGeometry(100, 28, std::max(170, name->sizeHint().width()), 26);
 
-    auto* version = new QLabel(QStringLiteral("version 1.10 (2013 Nov 29)"), this);
+    auto* version = new QLabel(
+        QStringLiteral("version %1 (%2)").arg(quomtel_version, quomtel_release_date), this);
     version->setFont(sans(15));
     // Where Arial is missing, its stand-in may be wider than the 175 pixels the line has.
     version->setGeometry(100, 58, std::max(175, version->sizeHint().width()), 22);

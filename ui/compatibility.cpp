@@ -1,14 +1,11 @@
 #include "ui/compatibility.h"
 
-#include "core/messages.h"
+#include "session/session.h"
 #include "ui/dialogs.h"
 #include "ui/edit_box.h"
-#include "ui/fd_view.h"
 #include "ui/fit_size.h"
 #include "ui/picture_area.h"
-#include "ui/picture_save.h"
 #include "ui/radio_group.h"
-#include "ui/st_view.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,26 +21,24 @@
 
 void TChartWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    draw_misfit_histogram(painter, rect(), chart_);
+    session_.draw_histogram(painter, rect());
 }
 
-TFormCompatibility::TFormCompatibility(TFormFD& fd_view, TFormST& st_view, Messages& messages,
-                                       FileDialogs& dialogs, QWidget* parent)
-    : TViewDock(QStringLiteral("Compatibility"), parent), fd_view_(fd_view), st_view_(st_view),
-      messages_(messages), dialogs_(dialogs) {
+TFormCompatibility::TFormCompatibility(TSession& session, FileDialogs& dialogs, QWidget* parent)
+    : TViewDock(QStringLiteral("Compatibility"), parent), session_(session), dialogs_(dialogs) {
     setObjectName(QStringLiteral("FormCompatibility"));
     build_controls();
-    misfit_bin_size = 10;
-    EditMisfitBinSize->setText(QStringLiteral("10"));
+    show_settings();
     bmpMohr = QImage(mohr_plot_size, mohr_plot_size, QImage::Format_RGB32);
-    measure_items[0]->setChecked(true);
-    RadioGroupMisfitMeasureClick();
-    init_Mohr_style(mohr_styles);
     {
         QPainter canvas(&bmpMohr);
-        draw_Mohr_frame(canvas, mohr_styles);
+        draw_Mohr_frame(canvas, session_.mohr_styles);
     }
     ImageMohr->set_picture(bmpMohr);
+    connect(&session_, &TSession::settings_changed, this, &TFormCompatibility::show_settings);
+    connect(&session_, &TSession::histogram_changed, ChartMisfit, qOverload<>(&QWidget::update));
+    connect(&session_, &TSession::analysis_changed, this,
+            &TFormCompatibility::ActionDrawMohrExecute);
 }
 
 void TFormCompatibility::build_controls() {
@@ -74,7 +69,7 @@ void TFormCompatibility::build_controls() {
 
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
-    ChartMisfit = new TChartWidget(chart);
+    ChartMisfit = new TChartWidget(session_);
     ChartMisfit->setFixedWidth(406);
     row->addWidget(ChartMisfit);
     ImageMohr = new TPictureArea;
@@ -90,7 +85,7 @@ void TFormCompatibility::build_controls() {
 
     connect(EditMisfitBinSize, &TEditBox::enter_pressed, this, [this] {
         ActionChangeMisfitBinSizeExecute();
-        update_misfit();
+        session_.update_misfit();
         EditMisfitBinSize->selectAll();
     });
     for (QRadioButton* item : measure_items)
@@ -98,59 +93,35 @@ void TFormCompatibility::build_controls() {
                 &TFormCompatibility::RadioGroupMisfitMeasureClick);
 }
 
-void TFormCompatibility::update_misfit() {
-    fill_misfit_histogram(chart, fd_view_.FDSet, max_misfit, misfit_bin_size);
-    ChartMisfit->update();
+void TFormCompatibility::show_settings() {
+    const TSessionSettings& settings = session_.settings;
+    measure_items[settings.misfitmeasure == TMifitMeasure::SlipDir ? 0 : 1]->setChecked(true);
+    if (settings.misfit_bin_size != shown_bin_size_) {
+        shown_bin_size_ = settings.misfit_bin_size;
+        EditMisfitBinSize->setText(QString::number(shown_bin_size_));
+    }
 }
 
 void TFormCompatibility::ActionDrawMohrExecute() {
-    const bool both = fd_view_.FD_loaded && st_view_.ST_designated;
     {
         QPainter canvas(&bmpMohr);
-        draw_Mohr_diagram(canvas, mohr_styles, both ? &fd_view_.FDSet : nullptr,
-                          both ? &st_view_.designated_ST : nullptr, max_misfit);
+        session_.draw_Mohr(canvas);
     }
     ImageMohr->set_picture(bmpMohr);
 }
 
 bool TFormCompatibility::ActionChangeMisfitBinSizeExecute() {
-    bool ok = false;
-    const int value = EditMisfitBinSize->text().toInt(&ok);
-    const char* problem =
-        !ok ? "invalid bin size" : (value < 5 || value > max_misfit ? "out of range" : nullptr);
-    if (problem) {
-        messages_.show(QString::fromLatin1(problem));
-        EditMisfitBinSize->setText(QString::number(misfit_bin_size));
-        EditMisfitBinSize->selectAll();
-        return false;
-    }
-    misfit_bin_size = value;
-    return true;
+    if (session_.set_bin_size(EditMisfitBinSize->text()))
+        return true;
+    shown_bin_size_ = session_.settings.misfit_bin_size;
+    EditMisfitBinSize->setText(QString::number(shown_bin_size_)); // the previous value stays
+    EditMisfitBinSize->selectAll();
+    return false;
 }
 
 void TFormCompatibility::RadioGroupMisfitMeasureClick() {
-    const TMifitMeasure chosen =
-        measure_items[0]->isChecked() ? TMifitMeasure::SlipDir : TMifitMeasure::DistFry;
-    max_misfit = chosen == TMifitMeasure::SlipDir ? 180 : 90;
-    set_misfit_axis_range(chart, chosen);
-    ChartMisfit->update();
-    if (chosen == misfitmeasure)
-        return;
-    misfitmeasure = chosen;
-    if (!st_view_.ST_designated)
-        return; // the next analysis uses the new measure
-    // A valid bin of one range doubles or halves into a valid bin of the other.
-    int bin = misfit_bin_size;
-    if (chosen == TMifitMeasure::SlipDir)
-        bin *= 2;
-    else if (bin >= 10)
-        bin /= 2;
-    if (bin != misfit_bin_size) {
-        misfit_bin_size = bin;
-        EditMisfitBinSize->setText(QString::number(bin));
-        ActionChangeMisfitBinSizeExecute();
-    }
-    fd_view_.calc_theoretical_slip_and_misfit(st_view_.designated_ST);
+    session_.set_measure(measure_items[0]->isChecked() ? TMifitMeasure::SlipDir
+                                                       : TMifitMeasure::DistFry);
 }
 
 QString TFormCompatibility::run_picture_save_dialog() {
@@ -159,22 +130,11 @@ QString TFormCompatibility::run_picture_save_dialog() {
 }
 
 void TFormCompatibility::save_graph_misfit(const QString& path) {
-    const QSize size = ChartMisfit->size().expandedTo(QSize(1, 1));
-    save_picture(
-        path, size,
-        [&](QPainter& canvas) { draw_misfit_histogram(canvas, QRect(QPoint(0, 0), size), chart); },
-        messages_);
+    session_.save_graph_misfit(path, ChartMisfit->size().expandedTo(QSize(1, 1)));
 }
 
 void TFormCompatibility::save_graph_Mohr(const QString& path) {
-    const bool both = fd_view_.FD_loaded && st_view_.ST_designated;
-    save_picture(
-        path, QSize(mohr_plot_size, mohr_plot_size),
-        [&](QPainter& canvas) {
-            draw_Mohr_diagram(canvas, mohr_styles, both ? &fd_view_.FDSet : nullptr,
-                              both ? &st_view_.designated_ST : nullptr, max_misfit);
-        },
-        messages_);
+    session_.save_graph_Mohr(path);
 }
 
 bool TFormCompatibility::eventFilter(QObject* watched, QEvent* event) {

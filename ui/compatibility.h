@@ -3,53 +3,41 @@
 // The compatibility view: the misfit histogram on the left and the Mohr diagram on the right of
 // the designated stress state, with the bin size and the misfit measure above them.
 
-#include "plot/misfit_histogram.h"
-#include "plot/mohr_plot.h"
-#include "stress/compatibility.h"
 #include "ui/view_dock.h"
 
 #include <QImage>
 
 class FileDialogs;
-class Messages;
 class QRadioButton;
 class TEditBox;
-class TFormFD;
-class TFormST;
 class TPictureArea;
+class TSession;
 
-// Paints the histogram chart at whatever size it is given.
+// Paints the session's histogram at whatever size it is given.
 class TChartWidget : public QWidget {
 public:
-    TChartWidget(const TMisfitHistogram& chart, QWidget* parent = nullptr)
-        : QWidget(parent), chart_(chart) {}
+    TChartWidget(TSession& session, QWidget* parent = nullptr)
+        : QWidget(parent), session_(session) {}
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const TMisfitHistogram& chart_;
+    TSession& session_;
 };
 
 class TFormCompatibility : public TViewDock {
     Q_OBJECT
 public:
-    TFormCompatibility(TFormFD& fd_view, TFormST& st_view, Messages& messages, FileDialogs& dialogs,
-                       QWidget* parent = nullptr);
+    TFormCompatibility(TSession& session, FileDialogs& dialogs, QWidget* parent = nullptr);
 
-    TMifitMeasure misfitmeasure = TMifitMeasure::SlipDir;
-    int misfit_bin_size = 10;
-    int max_misfit = 180;
     QImage bmpMohr;
-    TMohrPlotStyles mohr_styles;
-    TMisfitHistogram chart;
 
     TEditBox* EditMisfitBinSize = nullptr;
     QRadioButton* measure_items[2] = {};
     TChartWidget* ChartMisfit = nullptr;
     TPictureArea* ImageMohr = nullptr;
 
-    void update_misfit();
     void ActionDrawMohrExecute();
     bool ActionChangeMisfitBinSizeExecute();
     void RadioGroupMisfitMeasureClick();
@@ -65,9 +53,11 @@ protected:
 
 private:
     void build_controls();
+    // The measure's buttons and the bin size as the settings are; a box being typed in keeps
+    // its text unless the bin size itself changed.
+    void show_settings();
 
-    TFormFD& fd_view_;
-    TFormST& st_view_;
-    Messages& messages_;
+    TSession& session_;
     FileDialogs& dialogs_;
+    int shown_bin_size_ = 0;
 };

@@ -60,3 +60,8 @@ QString QtFileDialogs::save_file(const TFileDialogSpec& spec) {
     last_folder_ = dialog.directory().absolutePath();
     return dialog.selectedFiles().constFirst();
 }
+
+QString picture_filter() {
+    return QStringLiteral("Enhanced metafile (*.emf)|*.emf|SVG picture (*.svg)|*.svg|"
+                          "PDF document (*.pdf)|*.pdf|PNG image (*.png)|*.png");
+}

@@ -55,3 +55,6 @@ private:
     QWidget* parent_;
     QString last_folder_;
 };
+
+// The filter of the picture save dialogs, metafiles first; the extension picks the format.
+QString picture_filter();

@@ -1,29 +1,23 @@
 #include "ui/fd_view.h"
 
 #include "core/number_text.h"
-#include "core/text_file.h"
 #include "faults/fd_list_text.h"
-#include "faults/fd_reader.h"
-#include "output/data_files.h"
-#include "plot/model_faults.h"
-#include "ui/compatibility.h"
+#include "session/session.h"
 #include "ui/dialogs.h"
 #include "ui/fit_size.h"
 #include "ui/picture_area.h"
-#include "ui/picture_save.h"
 #include "ui/radio_group.h"
-#include "ui/st_view.h"
 #include "ui/text_list.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -40,10 +34,6 @@ const TFileDialogSpec open_dialog_spec{
 const TFileDialogSpec data_save_spec{QStringLiteral("Save Data"),
                                      QStringLiteral("EFD files (*.efd)|*.efd"), QString(), true};
 
-const TFileDialogSpec picture_save_spec{QStringLiteral("Save Graphics of Fault-Slip Data"),
-                                        QStringLiteral("Enhanced metafile (*.emf)|*.emf"),
-                                        QStringLiteral(".emf"), true};
-
 QFont list_font() {
     QFont font(QStringLiteral("Courier"));
     font.setStyleHint(QFont::TypeWriter);
@@ -55,22 +45,24 @@ QFont list_font() {
 
 } // namespace
 
-TFormFD::TFormFD(EventLog& log, Messages& messages, FileDialogs& dialogs, QWidget* parent)
-    : TViewDock(QStringLiteral("Fault Data"), parent), log_(log), messages_(messages),
-      dialogs_(dialogs) {
+TFormFD::TFormFD(TSession& session, FileDialogs& dialogs, QWidget* parent)
+    : TViewDock(QStringLiteral("Fault Data"), parent), session_(session), dialogs_(dialogs) {
     setObjectName(QStringLiteral("FormFD"));
     build_controls();
-    change_flag_FD_loaded(false);
+    show_settings();
+    update_status_bar();
 
     bmpFD = QImage(fd_plot_size, fd_plot_size, QImage::Format_RGB32);
-    RadioGroupPlotMethodClick();
-    RadioGroupProjectionClick();
-    set_FD_plot_styles(styles);
     {
         QPainter canvas(&bmpFD);
-        draw_FD_frame(canvas, styles);
+        draw_FD_frame(canvas, session_.fd_styles);
     }
     ImageFD->set_picture(bmpFD);
+
+    connect(&session_, &TSession::fault_data_changed, this, &TFormFD::fault_data_changed);
+    connect(&session_, &TSession::analysis_changed, this, &TFormFD::update_FD_ListBox);
+    connect(&session_, &TSession::settings_changed, this, &TFormFD::show_settings);
+    connect(&session_, &TSession::designation_changed, this, &TFormFD::designation_changed);
 }
 
 QWidget* TFormFD::build_top_panel() {
@@ -81,8 +73,6 @@ QWidget* TFormFD::build_top_panel() {
                                   QStringLiteral("&Tangent Lineation"), plot_method_items));
     layout->addWidget(radio_group(QStringLiteral("Projection"), QStringLiteral("Equal Angle (&W)"),
                                   QStringLiteral("Equal Area (&S)"), projection_items));
-    plot_method_items[1]->setChecked(true);
-    projection_items[1]->setChecked(true);
 
     auto* designation = new QGroupBox(QStringLiteral("Stress Designation"));
     auto* checks = new QGridLayout(designation);
@@ -94,8 +84,6 @@ QWidget* TFormFD::build_top_panel() {
     checks->addWidget(CheckBoxTheoreticalSlip, 0, 0);
     checks->addWidget(CheckBoxModelFaults, 1, 0);
     checks->addWidget(CheckBoxDesignatedAxes, 0, 1);
-    for (QCheckBox* box : {CheckBoxTheoreticalSlip, CheckBoxModelFaults, CheckBoxDesignatedAxes})
-        box->setChecked(true);
     layout->addWidget(designation);
 
     ButtonDraw = new QPushButton(QStringLiteral("&Draw"));
@@ -149,50 +137,48 @@ void TFormFD::build_controls() {
             ActionDrawExecute(ListBox);
     });
     connect(ImageFD, &TPictureArea::mouse_moved, this, &TFormFD::ImageFDMouseMove);
+    connect(CheckBoxTheoreticalSlip, &QCheckBox::toggled, &session_,
+            &TSession::set_theoretical_slip);
+    connect(CheckBoxModelFaults, &QCheckBox::toggled, &session_, &TSession::set_model_faults);
+    connect(CheckBoxDesignatedAxes, &QCheckBox::toggled, &session_, &TSession::set_designated_axes);
+}
+
+void TFormFD::show_settings() {
+    const TSessionSettings& settings = session_.settings;
+    const auto show = [](QAbstractButton* button, bool checked) {
+        const QSignalBlocker quiet(button); // the session holds the value already
+        button->setChecked(checked);
+    };
+    show(plot_method_items[settings.plotmethod == TPlotMethod::GCA ? 0 : 1], true);
+    show(projection_items[settings.projection == TProjection::EAngle ? 0 : 1], true);
+    show(CheckBoxTheoreticalSlip, settings.theoretical_slip);
+    show(CheckBoxModelFaults, settings.model_faults);
+    show(CheckBoxDesignatedAxes, settings.designated_axes);
 }
 
 QString TFormFD::run_open_dialog() {
     return dialogs_.open_file(open_dialog_spec);
 }
 
-bool TFormFD::stress_designated() const {
-    return st_view && st_view->ST_designated;
-}
-
-void TFormFD::read_FD(const QString& path) {
-    if (path.isEmpty())
-        return;
-    const TTextReadResult text = read_text_lines(path);
-    if (!text.ok) {
-        messages_.show(text.error); // the previous data stay
-        return;
-    }
-    change_flag_FD_loaded(false);
-    const TFDReadResult result = read_fault_data_lines(text.lines, path, FDSet, log_, messages_);
-    update_status_bar();
-    if (result.orientation_error)
-        messages_.show(orientation_error_message(path));
-    change_flag_FD_loaded(true, path);
-}
-
-void TFormFD::change_flag_FD_loaded(bool value, const QString& path) {
-    FD_loaded = value;
-    if (value) {
-        FD_loaded_filename = QFileInfo(path).fileName();
-        if (stress_designated())
-            calc_theoretical_slip_and_misfit(st_view->designated_ST);
-    } else {
-        FD_loaded_filename.clear();
-        FDSet.clear_FD();
+void TFormFD::fault_data_changed() {
+    if (session_.FD_loaded)
+        update_FD_ListBox();
+    else
         ListBox->text_model()->clear();
-    }
     update_status_bar();
+}
+
+void TFormFD::designation_changed() {
+    // The three clicks end with the data drawn under the new state.
+    if (session_.ST_designated)
+        ActionDrawExecute(&session_);
 }
 
 void TFormFD::update_FD_ListBox() {
-    if (!FD_loaded)
+    if (!session_.FD_loaded)
         return;
-    const bool designated = stress_designated();
+    const TFaultDataSet& FDSet = session_.FDSet;
+    const bool designated = session_.ST_designated;
     const QChar point = locale_decimal_point();
     QStringList lines;
     std::vector<QColor> colours;
@@ -202,22 +188,21 @@ void TFormFD::update_FD_ListBox() {
         const TFaultData& datum = FDSet.FDList[size_t(k)];
         lines.append(fd_list_line(datum, k + 1, designated, point));
         colours.push_back(
-            color_from_value(styles.symb[static_cast<int>(datum.datatype)].font_color));
+            color_from_value(session_.fd_styles.symb[static_cast<int>(datum.datatype)].font_color));
     }
     ListBox->text_model()->set_lines(std::move(lines), std::move(colours));
     horizontal_scroll_bar_for_ListBox(*ListBox);
 }
 
 void TFormFD::update_status_bar() {
-    if (FD_loaded) {
-        const QString name = FD_loaded_filename.size() <= 10
-                                 ? FD_loaded_filename
-                                 : FD_loaded_filename.left(10) + QStringLiteral("..");
+    if (session_.FD_loaded) {
+        const QString& file = session_.FD_loaded_filename;
+        const QString name = file.size() <= 10 ? file : file.left(10) + QStringLiteral("..");
         setWindowTitle(QStringLiteral("FD [") + name + QStringLiteral("] "));
     } else {
         setWindowTitle(QStringLiteral("Fault Data"));
     }
-    status_panels[0]->setText(QStringLiteral("Nfd = ") + QString::number(FDSet.count()));
+    status_panels[0]->setText(QStringLiteral("Nfd = ") + QString::number(session_.FDSet.count()));
 }
 
 void TFormFD::ActionDrawExecute(QObject* sender) {
@@ -226,44 +211,12 @@ void TFormFD::ActionDrawExecute(QObject* sender) {
         ListBox->clearSelection();
         drawing_from_list_ = false;
     }
-    const TFDPlotLayers layers = plot_layers();
     {
         QPainter canvas(&bmpFD);
-        draw_FD_plot(canvas, styles, layers);
+        session_.draw_FD(canvas, ListBox->selected_row());
     }
     ImageFD->set_picture(bmpFD);
     update_status_bar();
-}
-
-void TFormFD::calc_theoretical_slip_and_misfit(const TStressTensor& st) {
-    const TMifitMeasure measure = compat_view ? compat_view->misfitmeasure : TMifitMeasure::SlipDir;
-    ::calc_theoretical_slip_and_misfit(FDSet, TheoreticalFDSet, st, measure);
-    update_FD_ListBox();
-    if (compat_view) {
-        compat_view->update_misfit();
-        compat_view->ActionDrawMohrExecute();
-    }
-}
-
-TFDPlotLayers TFormFD::plot_layers() {
-    TFDPlotLayers layers;
-    layers.projection = projection;
-    layers.plotmethod = plotmethod;
-    if (stress_designated() && CheckBoxModelFaults->isChecked()) {
-        build_model_faults(ModelFDSet, st_view->designated_ST, projection, styles.basecircle);
-        layers.model_faults = &ModelFDSet;
-    }
-    if (stress_designated() && CheckBoxDesignatedAxes->isChecked())
-        layers.designated_axes =
-            TPrincipalAxisOrientations{st_view->designated_ST.ax[0], st_view->designated_ST.ax[1],
-                                       st_view->designated_ST.ax[2]};
-    if (FD_loaded) {
-        layers.loaded = &FDSet;
-        layers.selected = ListBox->selected_row();
-        if (stress_designated() && CheckBoxTheoreticalSlip->isChecked())
-            layers.theoretical = &TheoreticalFDSet;
-    }
-    return layers;
 }
 
 QString TFormFD::run_data_save_dialog() {
@@ -275,53 +228,26 @@ QString TFormFD::run_picture_save_dialog() {
                                               picture_filter(), QStringLiteral(".emf"), true});
 }
 
-void TFormFD::save_data_misfit(const QString& path) {
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!::save_data_misfit(path, FDSet, FD_loaded_filename, st_view->designated_ST,
-                            compat_view ? compat_view->misfitmeasure : TMifitMeasure::SlipDir,
-                            &error))
-        messages_.show(error);
-}
-
-void TFormFD::save_data_theoretical(const QString& path) {
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!::save_data_theoretical(path, TheoreticalFDSet, FD_loaded_filename, st_view->designated_ST,
-                                 &error))
-        messages_.show(error);
-}
-
 void TFormFD::save_graph_FD(const QString& path) {
-    // The same layers as on the screen, with the selected datum still highlighted; the
-    // bitmap and the screen are left alone.
-    save_picture(
-        path, QSize(fd_plot_size, fd_plot_size),
-        [&](QPainter& canvas) { draw_FD_plot(canvas, styles, plot_layers()); }, messages_);
+    // The bitmap and the screen are left alone.
+    session_.save_graph_FD(path, 1, ListBox->selected_row());
 }
 
 void TFormFD::RadioGroupPlotMethodClick() {
-    plotmethod = plot_method_items[0]->isChecked() ? TPlotMethod::GCA : TPlotMethod::TLD;
+    session_.set_plot_method(plot_method_items[0]->isChecked() ? TPlotMethod::GCA
+                                                               : TPlotMethod::TLD);
 }
 
 void TFormFD::RadioGroupProjectionClick() {
-    projection = projection_items[0]->isChecked() ? TProjection::EAngle : TProjection::EArea;
+    session_.set_projection(projection_items[0]->isChecked() ? TProjection::EAngle
+                                                             : TProjection::EArea);
 }
 
-void TFormFD::ImageFDMouseMove(QPoint pos) {
-    // The picture is shown at the area's smaller side, but never larger than the plot.
-    const int m = std::min({ImageFD->width(), ImageFD->height(), fd_plot_size});
-    if (m <= 0)
+void TFormFD::ImageFDMouseMove(QPoint p) {
+    const TBaseCircle& net = session_.fd_styles.basecircle;
+    if (!inside_net(p, net))
         return;
-    const float s = float(fd_plot_size) / float(m);
-    const QPoint p(int(std::nearbyint(pos.x() * s)), int(std::nearbyint(pos.y() * s)));
-    const TBaseCircle& net = styles.basecircle;
-    const qint64 dx = p.x() - net.C.x(), dy = p.y() - net.C.y();
-    if (dx * dx + dy * dy >= qint64(net.R) * net.R)
-        return;
-    const Tazpl azpl = point_to_azpl(p, projection, net);
+    const Tazpl azpl = point_to_azpl(p, session_.settings.projection, net);
     status_panels[1]->setText(format_float(QStringLiteral("0.0"), azpl.az) + QStringLiteral(" / ") +
                               format_float(QStringLiteral("0.0"), azpl.pl));
 }

@@ -1,5 +1,6 @@
 #include "ui/main.h"
 
+#include "session/session.h"
 #include "ui/about.h"
 #include "ui/compatibility.h"
 #include "ui/dialogs.h"
@@ -67,13 +68,13 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
     build_menu();
     build_status_bar();
 
-    // The views, in this order: the stress view clears check boxes of the fault data view.
-    fd_view = new TFormFD(log_, *messages_, *dialogs_, this);
-    st_view = new TFormST(*fd_view, log_, *messages_, *dialogs_, this);
-    fd_view->st_view = st_view;
+    session_ = std::make_unique<TSession>(log_, *messages_);
+    // The views, in this order: the stress view clears the designation layers that the fault
+    // data view shows.
+    fd_view = new TFormFD(*session_, *dialogs_, this);
+    st_view = new TFormST(*session_, *messages_, *dialogs_, this);
     about = new TFormAbout(this);
-    compat_view = new TFormCompatibility(*fd_view, *st_view, *messages_, *dialogs_, this);
-    fd_view->compat_view = compat_view;
+    compat_view = new TFormCompatibility(*session_, *dialogs_, this);
     for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
                             static_cast<TViewDock*>(compat_view)}) {
         view->setAllowedAreas(Qt::TopDockWidgetArea);
@@ -88,6 +89,10 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
 }
 
 TFormMain::~TFormMain() {
+    // The views go before the session they show.
+    for (TViewDock* view : {static_cast<TViewDock*>(compat_view), static_cast<TViewDock*>(st_view),
+                            static_cast<TViewDock*>(fd_view)})
+        delete view;
     log_.append_log(now_text() + QStringLiteral(" QMT end."));
 }
 
@@ -142,7 +147,7 @@ void TFormMain::build_status_bar() {
 }
 
 bool TFormMain::fault_data_and_designation_ready() {
-    if (fd_view->FD_loaded && st_view->ST_designated)
+    if (session_->FD_loaded && session_->ST_designated)
         return true;
     messages_->show(
         QStringLiteral("Fault Data must be loaded AND\r\nStress State must be designated."));
@@ -155,9 +160,7 @@ void TFormMain::connect_actions() {
         const QString path = fd_view->run_open_dialog();
         if (path.isEmpty())
             return;
-        fd_view->read_FD(path);
-        fd_view->update_FD_ListBox();
-        fd_view->ActionDrawExecute(this);
+        open_fault_data(path);
     });
     connect(ActionOpenIR, &QAction::triggered, this, [this] {
         activate(st_view);
@@ -171,18 +174,18 @@ void TFormMain::connect_actions() {
     });
     connect(ActionSaveDataMisfit, &QAction::triggered, this, [this] {
         if (fault_data_and_designation_ready())
-            fd_view->save_data_misfit(fd_view->run_data_save_dialog());
+            session_->save_data_misfit(fd_view->run_data_save_dialog());
     });
     connect(ActionSaveDataTheoretical, &QAction::triggered, this, [this] {
         if (fault_data_and_designation_ready())
-            fd_view->save_data_theoretical(fd_view->run_data_save_dialog());
+            session_->save_data_theoretical(fd_view->run_data_save_dialog());
     });
     connect(ActionSaveDataStressTensor, &QAction::triggered, this, [this] {
-        if (!st_view->ST_loaded) {
+        if (!session_->ST_loaded) {
             messages_->show(QStringLiteral("Stress Tensor must be loaded."));
             return;
         }
-        st_view->save_data_stress_tensor(st_view->run_data_save_dialog());
+        session_->save_data_stress_tensor(st_view->run_data_save_dialog());
     });
     connect(ActionSaveGraphFD, &QAction::triggered, this, [this] {
         activate(fd_view);
@@ -265,9 +268,7 @@ void TFormMain::open_file(const QString& path) {
     const QString ext = suffix.isEmpty() ? QString() : u'.' + suffix;
     if (ext == QStringLiteral(".efd") || ext == QStringLiteral(".fdt")) {
         activate(fd_view);
-        fd_view->read_FD(path);
-        fd_view->update_FD_ListBox();
-        fd_view->ActionDrawExecute(this);
+        open_fault_data(path);
     } else if (ext == QStringLiteral(".tlv") || ext == QStringLiteral(".bk4")) {
         activate(st_view);
         open_inversion_result(path);
@@ -276,9 +277,13 @@ void TFormMain::open_file(const QString& path) {
     }
 }
 
+void TFormMain::open_fault_data(const QString& path) {
+    session_->read_FD(path);
+    fd_view->ActionDrawExecute(this);
+}
+
 void TFormMain::open_inversion_result(const QString& path) {
-    st_view->read_IR(path);
-    fd_view->update_FD_ListBox();
+    session_->read_IR(path);
     st_view->ActionDrawExecute();
     fd_view->ActionDrawExecute(this);
 }

@@ -16,6 +16,7 @@ class TFormAbout;
 class TFormCompatibility;
 class TFormFD;
 class TFormST;
+class TSession;
 class TViewDock;
 
 // What the window reports through and asks with; empty members get real boxes and dialogs.
@@ -32,6 +33,8 @@ public:
     ~TFormMain() override;
 
     EventLog& event_log() { return log_; }
+    // What the views show and the menu acts on.
+    TSession& session() { return *session_; }
     const QString& home_dir() const { return home_dir_; }
 
     TFormFD* fd_view = nullptr;
@@ -71,11 +74,14 @@ private:
     void build_status_bar();
     void connect_actions();
     void dock_view(TViewDock* view);
+    // Reads the file, then redraws the views it fills.
+    void open_fault_data(const QString& path);
     void open_inversion_result(const QString& path);
     void view_floating_changed(TViewDock* view, bool floating);
     bool fault_data_and_designation_ready();
 
     std::unique_ptr<Messages> own_messages_;
+    std::unique_ptr<TSession> session_;
     std::unique_ptr<FileDialogs> own_dialogs_;
     Messages* messages_ = nullptr;
     FileDialogs* dialogs_ = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/picture_area.h"
 
+#include "plot/picture_fit.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -17,17 +19,8 @@ void TPictureArea::set_picture(const QImage& picture) {
     update();
 }
 
-double TPictureArea::plot_scale() const {
-    if (picture_.isNull() || width() <= 0 || height() <= 0)
-        return 1.0;
-    const double fit =
-        std::min(double(width()) / picture_.width(), double(height()) / picture_.height());
-    return 1.0 / std::min(fit, 1.0);
-}
-
 QSize TPictureArea::shown_size() const {
-    const double s = plot_scale();
-    return QSize(int(picture_.width() / s), int(picture_.height() / s));
+    return shown_picture_size(picture_.size(), size());
 }
 
 void TPictureArea::paintEvent(QPaintEvent*) {
@@ -45,9 +38,10 @@ void TPictureArea::paintEvent(QPaintEvent*) {
 }
 
 void TPictureArea::mouseMoveEvent(QMouseEvent* event) {
-    emit mouse_moved(event->position().toPoint());
+    emit mouse_moved(picture_point(event->position().toPoint(), picture_.size(), size()));
 }
 
 void TPictureArea::mouseReleaseEvent(QMouseEvent* event) {
-    emit mouse_released(event->position().toPoint(), event->button());
+    emit mouse_released(picture_point(event->position().toPoint(), picture_.size(), size()),
+                        event->button());
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // Shows a plot's bitmap scaled down proportionally at the top-left corner, never enlarged, and
-// reports mouse positions in the plot's own pixels.
+// reports mouse positions as points of the picture.
 
 #include <QImage>
 #include <QWidget>
@@ -14,14 +14,12 @@ public:
     void set_picture(const QImage& picture);
     const QImage& picture() const { return picture_; }
 
-    // Plot pixels per widget pixel: the picture's shown size follows the smaller fit of width
-    // and height, and never exceeds the picture itself.
-    double plot_scale() const;
+    // The picture's size as shown: the smaller fit of width and height, never enlarged.
     QSize shown_size() const;
 
 signals:
-    void mouse_moved(QPoint widget_pos);
-    void mouse_released(QPoint widget_pos, Qt::MouseButton button);
+    void mouse_moved(QPoint picture_point);
+    void mouse_released(QPoint picture_point, Qt::MouseButton button);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

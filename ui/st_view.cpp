@@ -1,22 +1,17 @@
 #include "ui/st_view.h"
 
 #include "core/number_text.h"
-#include "output/stress_tensor_file.h"
 #include "stress/st_list_text.h"
 #include "stress/st_statistics.h"
 #include "ui/dialogs.h"
 #include "ui/edit_box.h"
-#include "ui/fd_view.h"
 #include "ui/fit_size.h"
 #include "ui/picture_area.h"
-#include "ui/picture_save.h"
 #include "ui/radio_group.h"
 #include "ui/text_list.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -78,23 +74,21 @@ QWidget* stepped_edit(TEditBox*& edit, QToolButton*& up, QToolButton*& down) {
 
 } // namespace
 
-TFormST::TFormST(TFormFD& fd_view, EventLog& log, Messages& messages, FileDialogs& dialogs,
-                 QWidget* parent)
-    : TViewDock(QStringLiteral("Stress"), parent), fd_view_(fd_view), log_(log),
-      messages_(messages), dialogs_(dialogs) {
+TFormST::TFormST(TSession& session, Messages& messages, FileDialogs& dialogs, QWidget* parent)
+    : TViewDock(QStringLiteral("Stress"), parent), session_(session), messages_(messages),
+      dialogs_(dialogs) {
     setObjectName(QStringLiteral("FormST"));
     build_controls();
-    change_flag_ST_loaded(false);
+    connect(&session_, &TSession::states_changed, this, &TFormST::states_changed);
+    connect(&session_, &TSession::settings_changed, this, &TFormST::show_settings);
+    connect(&session_, &TSession::designation_changed, this, &TFormST::update_status_bar);
 
     bmpST = QImage(st_plot_width, st_plot_height, QImage::Format_RGB32);
-    setup_stress_plot_styles(styles);
     show_frame();
-    EditEnhance->setText(f("0.00", ef));
-    EditDispersion->setText(f("0.00", df));
-    change_flag_ST_designated(false);
-    emphasis_items[1]->setChecked(true);
-    emphasis = TEmphasis::Num; // so that the click below takes Size over and draws
-    RadioGroupEmphasisClick();
+    EditEnhance->setText(f("0.00", session_.settings.ef));
+    EditDispersion->setText(f("0.00", session_.settings.df));
+    session_.change_flag_ST_designated(false);
+    show_settings();
     update_status_bar();
 }
 
@@ -124,8 +118,6 @@ QWidget* TFormST::build_top_panel() {
     auto* checks = new QVBoxLayout;
     CheckBoxTadpoleTail = new QCheckBox(QStringLiteral("Tadpole &Tail"));
     CheckBoxCLGS = new QCheckBox(QStringLiteral("&Color / Gray"));
-    CheckBoxTadpoleTail->setChecked(true);
-    CheckBoxCLGS->setChecked(true);
     checks->addWidget(CheckBoxTadpoleTail);
     checks->addWidget(CheckBoxCLGS);
     layout->addLayout(checks);
@@ -199,6 +191,8 @@ void TFormST::build_controls() {
     connect(BitBtnDispersionDown, &QToolButton::clicked, this, &TFormST::BitBtnDispersionDownClick);
     for (QRadioButton* item : emphasis_items)
         connect(item, &QRadioButton::clicked, this, &TFormST::RadioGroupEmphasisClick);
+    connect(CheckBoxTadpoleTail, &QCheckBox::toggled, &session_, &TSession::set_tadpole_tail);
+    connect(CheckBoxCLGS, &QCheckBox::toggled, &session_, &TSession::set_color);
     connect(ImageST, &TPictureArea::mouse_moved, this, &TFormST::ImageSTMouseMove);
     connect(ImageST, &TPictureArea::mouse_released, this,
             [this](QPoint pos, Qt::MouseButton) { ImageSTMouseUp(pos); });
@@ -208,72 +202,38 @@ QString TFormST::run_open_dialog() {
     return dialogs_.open_file(open_dialog_spec);
 }
 
-void TFormST::read_IR(const QString& path) {
-    if (path.isEmpty())
-        return;
-    QByteArray bytes;
-    if (!read_IR_file(path, bytes)) {
-        messages_.show(exception_raised_message); // both views keep what they held
-        return;
-    }
-    fd_view_.change_flag_FD_loaded(false);
-    change_flag_ST_loaded(false);
-    const TIRReadResult result =
-        read_inversion_result(bytes, path, QCoreApplication::applicationDirPath(), fd_view_.FDSet,
-                              states, log_, messages_);
-    bytes.clear();
-    fd_view_.update_status_bar();
-    if (result.outcome == TIROutcome::Loaded) {
-        fd_view_.change_flag_FD_loaded(true, path);
-        change_flag_ST_loaded(true, path);
-        show_stress_statistics();
-    } else {
-        messages_.show(ir_failure_message(result.outcome));
-    }
-    if (result.orientation_error)
-        messages_.show(ir_orientation_error_message(path));
-}
-
-void TFormST::change_flag_ST_loaded(bool value, const QString& path) {
-    ST_loaded = value;
-    if (value) {
-        ST_loaded_filename = QFileInfo(path).fileName();
-        update_plotted_numbers();
-    } else {
-        ST_loaded_filename.clear();
-        plotted.Nst_to_be_plotted = 0;
-        states.cgp_filename.clear();
-        STSet.clear();
-    }
+void TFormST::states_changed() {
+    if (session_.ST_loaded)
+        show_stress_statistics(); // the memo keeps the last statistics otherwise
     update_status_bar();
 }
 
-void TFormST::change_flag_ST_designated(bool value) {
-    ST_designated = value;
-    if (value) {
-        if (fd_view_.FD_loaded)
-            fd_view_.calc_theoretical_slip_and_misfit(designated_ST);
-        const bool gca = fd_view_.plotmethod == TPlotMethod::GCA;
-        fd_view_.CheckBoxTheoreticalSlip->setChecked(gca);
-        fd_view_.CheckBoxModelFaults->setChecked(!gca);
-        fd_view_.CheckBoxDesignatedAxes->setChecked(true);
-    } else {
-        for (QCheckBox* box : {fd_view_.CheckBoxTheoreticalSlip, fd_view_.CheckBoxModelFaults,
-                               fd_view_.CheckBoxDesignatedAxes})
-            box->setChecked(false);
-    }
+void TFormST::show_settings() {
+    const TSessionSettings& settings = session_.settings;
+    const auto show = [](QAbstractButton* button, bool checked) {
+        const QSignalBlocker quiet(button); // the session holds the value already
+        button->setChecked(checked);
+    };
+    show(emphasis_items[settings.emphasis == TEmphasis::Num ? 0 : 1], true);
+    show(CheckBoxTadpoleTail, settings.tadpole_tail);
+    show(CheckBoxCLGS, settings.color);
+    const bool number = settings.emphasis == TEmphasis::Num;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown})
+        w->setEnabled(number); // the dispersion does not move sized tadpoles
     update_status_bar();
 }
 
 void TFormST::show_stress_statistics() {
-    if (!ST_loaded)
+    if (!session_.ST_loaded)
         return;
-    MemoStat->setPlainText(stress_statistics_lines(STSet).join(u'\n'));
+    MemoStat->setPlainText(stress_statistics_lines(session_.STSet).join(u'\n'));
 }
 
 void TFormST::update_ST_ListBox() {
-    if (!ST_loaded)
+    if (!session_.ST_loaded)
         return;
+    const std::vector<TStressTensor>& STSet = session_.STSet;
     const QChar point = locale_decimal_point();
     QStringList lines;
     for (size_t p = 0; p < STSet.size(); ++p)
@@ -284,20 +244,20 @@ void TFormST::update_ST_ListBox() {
 }
 
 void TFormST::update_status_bar() {
-    setWindowTitle(ST_loaded ? QStringLiteral("ST [") + caption_name(ST_loaded_filename) +
-                                   QStringLiteral("] ")
-                             : QStringLiteral("Stress Tensor"));
+    const TSession& s = session_;
+    setWindowTitle(s.ST_loaded ? QStringLiteral("ST [") + caption_name(s.ST_loaded_filename) +
+                                     QStringLiteral("] ")
+                               : QStringLiteral("Stress Tensor"));
     status_panels[0]->setText(QStringLiteral("Nst = ") +
-                              QString::number(plotted.Nst_to_be_plotted));
-    status_panels[1]->setText(ST_loaded ? QStringLiteral("cgp = ") +
-                                              QFileInfo(states.cgp_filename).fileName()
-                                        : QStringLiteral("cgp = none"));
-    status_panels[2]->setText(QStringLiteral("ef = ") + f("0.00", ef));
-    status_panels[3]->setText(QStringLiteral("df = ") + f("0.00", df));
-    static const char* const steps[] = {"", "1st axis", "2nd axis", "stress ratio"};
-    status_panels[5]->setText(QString::fromLatin1(steps[int(mode)]));
-    if (ST_designated) {
-        const TStressTensor& d = designated_ST;
+                              QString::number(s.plotted.Nst_to_be_plotted));
+    status_panels[1]->setText(s.ST_loaded ? QStringLiteral("cgp = ") +
+                                                QFileInfo(s.states.cgp_filename).fileName()
+                                          : QStringLiteral("cgp = none"));
+    status_panels[2]->setText(QStringLiteral("ef = ") + f("0.00", s.settings.ef));
+    status_panels[3]->setText(QStringLiteral("df = ") + f("0.00", s.settings.df));
+    status_panels[5]->setText(designation.step_caption());
+    if (s.ST_designated) {
+        const TStressTensor& d = s.designated_ST;
         status_panels[6]->setText(QStringLiteral("designated stress: ") + f("##0", d.ax[0].az) +
                                   u'/' + f("#0", d.ax[0].pl) + QStringLiteral(" | ") +
                                   f("##0", d.ax[2].az) + u'/' + f("#0", d.ax[2].pl) +
@@ -305,40 +265,23 @@ void TFormST::update_status_bar() {
     }
 }
 
-void TFormST::update_plotted_numbers() {
-    if (!ST_loaded)
-        return;
-    plotted = ::update_plotted_numbers(STSet, ef, emphasis, states.max_Ln, states.min_Ln_nonzero);
-}
-
-bool TFormST::take_edit_value(TEditBox* box, float& field, double top, const char* invalid,
-                              const char* out_of_range) {
-    double value = 0;
-    const char* problem = nullptr;
-    if (!text_to_double(box->text(), value))
-        problem = invalid;
-    else if (value < 0 || value > top)
-        problem = out_of_range;
-    if (problem) {
-        messages_.show(QString::fromLatin1(problem));
-        box->setText(f("0.00", field)); // the previous value stays
-        box->selectAll();
-        return false;
-    }
-    field = float(value);
-    update_status_bar();
-    return true;
+void TFormST::restore_edit(TEditBox* box, float value) {
+    box->setText(f("0.00", value)); // the previous value stays
+    box->selectAll();
 }
 
 bool TFormST::ActionChangeEnhanceExecute() {
-    if (!take_edit_value(EditEnhance, ef, 1, "invalid ef", "ef must be in [0, 1]"))
-        return false;
-    update_plotted_numbers();
-    return true;
+    if (session_.set_enhance(EditEnhance->text(), locale_decimal_point()))
+        return true;
+    restore_edit(EditEnhance, session_.settings.ef);
+    return false;
 }
 
 bool TFormST::ActionChangeDispersionExecute() {
-    return take_edit_value(EditDispersion, df, 5, "invalid df", "df must be in [0, 5]");
+    if (session_.set_dispersion(EditDispersion->text(), locale_decimal_point()))
+        return true;
+    restore_edit(EditDispersion, session_.settings.df);
+    return false;
 }
 
 namespace {
@@ -357,6 +300,7 @@ double step_down(double value, double step) {
 } // namespace
 
 void TFormST::BitBtnEnhanceUpClick() {
+    const float ef = session_.settings.ef;
     if (ef >= 1)
         return;
     EditEnhance->setText(f("0.0", step_up(ef, 0.1, 1)));
@@ -364,6 +308,7 @@ void TFormST::BitBtnEnhanceUpClick() {
 }
 
 void TFormST::BitBtnEnhanceDownClick() {
+    const float ef = session_.settings.ef;
     if (ef <= 0)
         return;
     EditEnhance->setText(f("0.0", step_down(ef, 0.1)));
@@ -371,6 +316,7 @@ void TFormST::BitBtnEnhanceDownClick() {
 }
 
 void TFormST::BitBtnDispersionUpClick() {
+    const float df = session_.settings.df;
     if (df >= 5)
         return;
     EditDispersion->setText(f("0.0", step_up(df, 0.5, 5)));
@@ -378,6 +324,7 @@ void TFormST::BitBtnDispersionUpClick() {
 }
 
 void TFormST::BitBtnDispersionDownClick() {
+    const float df = session_.settings.df;
     if (df <= 0)
         return;
     EditDispersion->setText(f("0.0", step_down(df, 0.5)));
@@ -385,56 +332,42 @@ void TFormST::BitBtnDispersionDownClick() {
 }
 
 void TFormST::RadioGroupEmphasisClick() {
-    const TEmphasis chosen = emphasis_items[0]->isChecked() ? TEmphasis::Num : TEmphasis::Siz;
-    if (chosen == emphasis)
-        return;
-    emphasis = chosen;
-    const bool number = emphasis == TEmphasis::Num;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown})
-        w->setEnabled(number); // the dispersion does not move sized tadpoles
-    ActionDrawExecute();
-}
-
-TSTDrawSettings TFormST::draw_settings() const {
-    TSTDrawSettings settings;
-    settings.emphasis = emphasis;
-    settings.df = df;
-    settings.tadpole_tail = CheckBoxTadpoleTail->isChecked();
-    settings.color = CheckBoxCLGS->isChecked();
-    return settings;
+    if (session_.set_emphasis(emphasis_items[0]->isChecked() ? TEmphasis::Num : TEmphasis::Siz))
+        ActionDrawExecute();
 }
 
 void TFormST::show_frame() {
     {
         QPainter canvas(&bmpST);
-        draw_stress_plot_frame(canvas, styles, draw_settings(), states.max_Ln, plotted);
+        session_.draw_ST_frame(canvas);
     }
     displayed_ = bmpST;
     ImageST->set_picture(displayed_);
 }
 
-void TFormST::draw_states_onto(QPainter& canvas) {
+void TFormST::begin(int total) {
     // No input reaches the view while the states are drawn; the progress bar is repainted
     // directly, so that no other event runs while STSet is being read.
     setEnabled(false);
     status_panels[5]->clear();
     ProgressBar->setGeometry(ProgressBar->parentWidget()->rect());
-    ProgressBar->setRange(0, std::max(1, plotted.Nst_to_be_plotted));
+    ProgressBar->setRange(0, std::max(1, total));
     ProgressBar->setValue(0);
     ProgressBar->show();
     ProgressBar->raise();
     ProgressBar->repaint(); // shown at once, however quick the drawing turns out
-    QElapsedTimer since_repaint;
-    since_repaint.start();
-    draw_stress_states(canvas, styles, draw_settings(), STSet, states.max_Ln, plotted,
-                       [&](int drawn) {
-                           if (since_repaint.elapsed() < 30)
-                               return;
-                           since_repaint.restart();
-                           ProgressBar->setValue(drawn);
-                           ProgressBar->repaint();
-                       });
+    since_repaint_.start();
+}
+
+void TFormST::advance(int done) {
+    if (since_repaint_.elapsed() < 30)
+        return;
+    since_repaint_.restart();
+    ProgressBar->setValue(done);
+    ProgressBar->repaint();
+}
+
+void TFormST::end() {
     ProgressBar->setValue(0);
     ProgressBar->hide();
     setEnabled(true);
@@ -444,7 +377,7 @@ void TFormST::draw_states_onto(QPainter& canvas) {
 void TFormST::draw_states() {
     {
         QPainter canvas(&bmpST);
-        draw_states_onto(canvas);
+        session_.draw_ST_states(canvas, this);
     }
     displayed_ = bmpST;
     ImageST->set_picture(displayed_);
@@ -459,41 +392,21 @@ QString TFormST::run_picture_save_dialog() {
                                               picture_filter(), QStringLiteral(".emf"), true});
 }
 
-void TFormST::save_data_stress_tensor(const QString& path) {
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!::save_data_stress_tensor(path, states, ST_loaded_filename, ef, &error))
-        messages_.show(error);
-}
-
 void TFormST::save_graph_ST(const QString& path) {
-    if (path.isEmpty())
-        return;
-    if (ST_loaded)
-        update_plotted_numbers();
-    save_picture(
-        path, QSize(st_plot_width, st_plot_height),
-        [&](QPainter& canvas) {
-            if (ST_loaded)
-                draw_states_onto(canvas);
-            else
-                draw_stress_plot_frame(canvas, styles, draw_settings(), states.max_Ln, plotted);
-        },
-        messages_);
+    session_.save_graph_ST(path, 1, this);
 }
 
 void TFormST::ActionDrawExecute() {
     ActionChangeEnhanceExecute();
     ActionChangeDispersionExecute();
-    if (!ST_loaded)
+    if (!session_.ST_loaded)
         return;
-    update_plotted_numbers();
-    if (plotted.Nst_to_be_plotted > 5000 &&
+    session_.update_plotted_numbers();
+    const int Nst = session_.plotted.Nst_to_be_plotted;
+    if (Nst > 5000 &&
         !messages_.ask(QStringLiteral("Quomtel"),
                        QStringLiteral("CAUTION: Visualization\r\nwill take a long time (Nst = ") +
-                           QString::number(plotted.Nst_to_be_plotted) +
-                           QStringLiteral(").\r\nContinue?"))) {
+                           QString::number(Nst) + QStringLiteral(").\r\nContinue?"))) {
         show_frame();
         return;
     }
@@ -503,9 +416,8 @@ void TFormST::ActionDrawExecute() {
 }
 
 void TFormST::ButtonDesignateClick() {
-    reset_designation_overlays(overlays);
-    mode = TMode::STEP1;
-    change_flag_ST_designated(false);
+    designation.start(session_.designated_ST);
+    session_.change_flag_ST_designated(false);
     update_status_bar();
 }
 
@@ -513,82 +425,18 @@ void TFormST::show_overlays() {
     ImageST->set_picture(displayed_);
 }
 
-void TFormST::ImageSTMouseMove(QPoint pos) {
-    const QPoint p = picture_point(pos, ImageST->size());
-    const auto read_out = [this] {
-        status_panels[4]->setText(sigma1or3_name(on_which_plot) + QStringLiteral(": ") +
-                                  f("0.0", designated_ap.az) + QStringLiteral(" / ") +
-                                  f("0.0", designated_ap.pl));
-    };
+void TFormST::ImageSTMouseMove(QPoint p) {
     QPainter canvas(&displayed_);
-    switch (mode) {
-    case TMode::STEP0:
-    case TMode::STEP1: {
-        const TNetCursor cursor = cursor_on_net(p, styles);
-        on_which_plot = cursor.net;
-        designated_ap = cursor.azpl;
-        read_out();
-        if (mode == TMode::STEP1) {
-            draw_cursor_circle(canvas, overlays, cursor.point);
-            draw_girdle(canvas, overlays, designated_ap, net_of(styles, other_axis(on_which_plot)));
-        }
-        break;
-    }
-    case TMode::STEP2: {
-        const QPoint q = nearest_girdle_point(overlays, p);
-        designated_ap = point_to_azpl(q, TProjection::EArea, net_of(styles, on_which_plot));
-        read_out();
-        draw_cursor_circle(canvas, overlays, q);
-        break;
-    }
-    case TMode::STEP3: {
-        const TRatioPick pick = stress_ratio_at(p.x());
-        designated_stress_ratio = pick.ratio;
-        status_panels[4]->setText(QStringLiteral("stress ratio: ") +
-                                  f("0.000", designated_stress_ratio));
-        draw_ratio_arrow(canvas, overlays, pick.arrow_x, pick.ratio, CheckBoxCLGS->isChecked());
-        break;
-    }
-    }
+    const bool marked =
+        designation.mouse_moved(p, canvas, session_.st_styles, session_.settings.color);
     canvas.end();
-    if (mode != TMode::STEP0)
+    status_panels[4]->setText(designation.read_out());
+    if (marked)
         show_overlays();
 }
 
 void TFormST::ImageSTMouseUp(QPoint) {
-    if (on_which_plot == Tsigma1or3::not_specified)
-        return; // the cursor has not been over the picture yet
-    const auto fix_axis = [this] {
-        const int k = axis_index(on_which_plot);
-        designated_ST.ax[size_t(k)] = designated_ap;
-        designated_ST.e_vec[size_t(k)] = azpl_to_vector3(designated_ap);
-    };
-    switch (mode) {
-    case TMode::STEP0:
-        break;
-    case TMode::STEP1:
-        overlays.designate_circle = TCircleBox{}; // the circle stays as the mark of the axis
-        fix_axis();
-        firstly_designated_axis = on_which_plot;
-        on_which_plot = other_axis(on_which_plot);
-        mode = TMode::STEP2;
-        update_status_bar();
-        break;
-    case TMode::STEP2:
-        fix_axis();
-        build_intermediate_axis(designated_ST);
-        mode = TMode::STEP3;
-        update_status_bar();
-        break;
-    case TMode::STEP3:
-        build_tensors(designated_ST, designated_stress_ratio);
-        designated_ST.L = -1;
-        designated_ST.id = -1;
-        designated_ST.Le = -1.0f;
-        mode = TMode::STEP0;
-        change_flag_ST_designated(true);
-        update_status_bar();
-        fd_view_.ActionDrawExecute(this);
-        break;
-    }
+    if (designation.mouse_released())
+        session_.designate(designation.designated_ST); // the views follow the new state
+    update_status_bar();
 }

@@ -7,8 +7,8 @@
 #include "faults/fd_reader.h"
 #include "output/data_files.h"
 #include "output/stress_tensor_file.h"
-#include "plot/model_faults.h"
 #include "plot/st_plot.h"
+#include "session/session.h"
 #include "stress/ir_reader.h"
 #include "stress/st_statistics.h"
 #include "tests/support/test_support.h"
@@ -46,29 +46,14 @@ QStringList lines_of(const QString& text) {
 
 // What the window holds after opening the example result and designating its fittest state.
 struct WindowSession {
-    TFaultDataSet FDSet, theoretical;
-    TStressStates states;
-    TStressTensor designated{};
+    EventLog log;
+    RecordingMessages messages;
+    TSession session{log, messages};
 
-    explicit WindowSession(TMifitMeasure measure = TMifitMeasure::SlipDir) {
-        EventLog log;
-        RecordingMessages messages;
-        QByteArray bytes;
-        EXPECT_TRUE(read_IR_file(result_path, bytes));
-        const TIRReadResult read =
-            read_inversion_result(bytes, result_path, QCoreApplication::applicationDirPath(), FDSet,
-                                  states, log, messages);
-        EXPECT_EQ(read.outcome, TIROutcome::Loaded);
-        update_plotted_numbers(states.STSet, 0.8f, TEmphasis::Siz, states.max_Ln,
-                               states.min_Ln_nonzero);
-        const TStressTensor* best = &states.STSet.front();
-        for (const TStressTensor& st : states.STSet)
-            if (st.L > best->L || (st.L == best->L && st.id < best->id))
-                best = &st;
-        designated = *best;
-        designated.L = designated.id = -1;
-        designated.Le = -1;
-        calc_theoretical_slip_and_misfit(FDSet, theoretical, designated, measure);
+    explicit WindowSession(TPlotMethod method = TPlotMethod::TLD) {
+        session.set_plot_method(method);
+        EXPECT_TRUE(session.read_IR(result_path));
+        EXPECT_TRUE(session.designate_fittest());
     }
 };
 
@@ -78,14 +63,14 @@ TEST(BatchOptions, DefaultsAreTheWindowsInitialSettings) {
     const TBatchOptions& o = p.options;
     EXPECT_EQ(o.fault_data, QStringLiteral("a.efd"));
     EXPECT_EQ(o.stress, TBatchStress::None);
-    EXPECT_EQ(o.measure, TMifitMeasure::SlipDir);
-    EXPECT_EQ(o.bin_size, 10);
-    EXPECT_FLOAT_EQ(o.ef, 0.8f);
-    EXPECT_FLOAT_EQ(o.df, 1.0f);
-    EXPECT_EQ(o.emphasis, TEmphasis::Siz);
-    EXPECT_TRUE(o.tails && o.colour);
-    EXPECT_EQ(o.plotmethod, TPlotMethod::TLD);
-    EXPECT_EQ(o.projection, TProjection::EArea);
+    EXPECT_EQ(o.settings.misfitmeasure, TMifitMeasure::SlipDir);
+    EXPECT_EQ(o.settings.misfit_bin_size, 10);
+    EXPECT_FLOAT_EQ(o.settings.ef, 0.8f);
+    EXPECT_FLOAT_EQ(o.settings.df, 1.0f);
+    EXPECT_EQ(o.settings.emphasis, TEmphasis::Siz);
+    EXPECT_TRUE(o.settings.tadpole_tail && o.settings.color);
+    EXPECT_EQ(o.settings.plotmethod, TPlotMethod::TLD);
+    EXPECT_EQ(o.settings.projection, TProjection::EArea);
     EXPECT_FALSE(o.theoretical_slip || o.model_faults || o.designated_axes);
     EXPECT_DOUBLE_EQ(o.png_scale, 1);
 }
@@ -145,14 +130,14 @@ TEST(BatchOptions, EveryOptionIsTaken) {
     EXPECT_EQ(o.sigma1, make_azpl(10, 80));
     EXPECT_EQ(o.sigma3, make_azpl(190, 10));
     EXPECT_FLOAT_EQ(o.phi, 0.25f);
-    EXPECT_EQ(o.measure, TMifitMeasure::DistFry);
-    EXPECT_EQ(o.bin_size, 90);
-    EXPECT_FLOAT_EQ(o.ef, 0.5f);
-    EXPECT_FLOAT_EQ(o.df, 5.0f);
-    EXPECT_EQ(o.emphasis, TEmphasis::Num);
-    EXPECT_FALSE(o.tails || o.colour);
-    EXPECT_EQ(o.plotmethod, TPlotMethod::GCA);
-    EXPECT_EQ(o.projection, TProjection::EAngle);
+    EXPECT_EQ(o.settings.misfitmeasure, TMifitMeasure::DistFry);
+    EXPECT_EQ(o.settings.misfit_bin_size, 90);
+    EXPECT_FLOAT_EQ(o.settings.ef, 0.5f);
+    EXPECT_FLOAT_EQ(o.settings.df, 5.0f);
+    EXPECT_EQ(o.settings.emphasis, TEmphasis::Num);
+    EXPECT_FALSE(o.settings.tadpole_tail || o.settings.color);
+    EXPECT_EQ(o.settings.plotmethod, TPlotMethod::GCA);
+    EXPECT_EQ(o.settings.projection, TProjection::EAngle);
     EXPECT_EQ(o.theoretical_slip, false);
     EXPECT_EQ(o.model_faults, true);
     EXPECT_EQ(o.designated_axes, false);
@@ -341,20 +326,18 @@ TEST(BatchRun, TextOutputsAreTheWindowsFiles) {
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString(); // the CGP is found beside the result
 
     WindowSession window;
-    const QString name = QFileInfo(result_path).fileName();
-    ASSERT_TRUE(save_data_misfit(dir.path("wm.txt"), window.FDSet, name, window.designated,
-                                 TMifitMeasure::SlipDir, nullptr));
-    ASSERT_TRUE(save_data_theoretical(dir.path("wt.efd"), window.theoretical, name,
-                                      window.designated, nullptr));
-    ASSERT_TRUE(save_data_stress_tensor(dir.path("ws.txt"), window.states, name, 0.8f, nullptr));
+    TSession& w = window.session;
+    ASSERT_TRUE(w.save_data_misfit(dir.path("wm.txt")));
+    ASSERT_TRUE(w.save_data_theoretical(dir.path("wt.efd")));
+    ASSERT_TRUE(w.save_data_stress_tensor(dir.path("ws.txt")));
     EXPECT_EQ(dir.read("m.txt"), dir.read("wm.txt"));
     EXPECT_EQ(dir.read("t.efd"), dir.read("wt.efd"));
     EXPECT_EQ(dir.read("s.txt"), dir.read("ws.txt"));
     EXPECT_FALSE(dir.read("m.txt").isEmpty());
 
-    QStringList expected = stress_statistics_lines(window.states.STSet);
-    for (int k = 0; k < window.FDSet.count(); ++k)
-        expected << fd_list_line(window.FDSet.FDList[size_t(k)], k + 1, true);
+    QStringList expected = stress_statistics_lines(w.STSet);
+    for (int k = 0; k < w.FDSet.count(); ++k)
+        expected << fd_list_line(w.FDSet.FDList[size_t(k)], k + 1, true);
     EXPECT_EQ(lines_of(r.out), expected);
 }
 
@@ -366,51 +349,47 @@ TEST(BatchRun, FaultDataFileReplacesTheResultsDataUnderAGivenStress) {
              "--write-stress-tensor", dir.path("s.txt"), "--enhance", "0.3"});
     ASSERT_EQ(r.status, batch_ok) << r.err.toStdString();
 
+    // The data file read on its own and analysed by hand.
     TFaultDataSet set, theoretical;
     EventLog log;
     RecordingMessages messages;
     read_fault_data_file(data_path, set, log, messages);
     TStressTensor st = stress_tensor_from_axes(make_azpl(290, 85), make_azpl(110, 5), 0.4f);
-    st.L = st.id = -1;
-    st.Le = -1;
     calc_theoretical_slip_and_misfit(set, theoretical, st, TMifitMeasure::DistFry);
     ASSERT_TRUE(save_data_misfit(dir.path("wm.txt"), set, QFileInfo(data_path).fileName(), st,
                                  TMifitMeasure::DistFry, nullptr));
     EXPECT_EQ(dir.read("m.txt"), dir.read("wm.txt"));
 
-    WindowSession window;
-    update_plotted_numbers(window.states.STSet, 0.3f, TEmphasis::Siz, window.states.max_Ln,
-                           window.states.min_Ln_nonzero);
-    ASSERT_TRUE(save_data_stress_tensor(dir.path("ws.txt"), window.states,
+    // The states of the result, as enhanced by 0.3.
+    TStressStates states;
+    TFaultDataSet result_data;
+    QByteArray bytes;
+    ASSERT_TRUE(read_IR_file(result_path, bytes));
+    read_inversion_result(bytes, result_path, QCoreApplication::applicationDirPath(), result_data,
+                          states, log, messages);
+    update_plotted_numbers(states.STSet, 0.3f, TEmphasis::Siz, states.max_Ln,
+                           states.min_Ln_nonzero);
+    ASSERT_TRUE(save_data_stress_tensor(dir.path("ws.txt"), states,
                                         QFileInfo(result_path).fileName(), 0.3f, nullptr));
     EXPECT_EQ(dir.read("s.txt"), dir.read("ws.txt"));
 }
 
-// The fault data picture as the window's bitmap holds it after the designation.
-QImage window_fd_bitmap(const WindowSession& w, bool model, bool theoretical, TPlotMethod method) {
-    TFDPlotStyles styles;
-    set_FD_plot_styles(styles);
-    TFaultDataSet model_faults;
-    TFDPlotLayers layers;
-    layers.plotmethod = method;
-    if (model) {
-        build_model_faults(model_faults, w.designated, layers.projection, styles.basecircle);
-        layers.model_faults = &model_faults;
-    }
-    layers.designated_axes =
-        TPrincipalAxisOrientations{w.designated.ax[0], w.designated.ax[1], w.designated.ax[2]};
-    layers.loaded = &w.FDSet;
-    if (theoretical)
-        layers.theoretical = &w.theoretical;
+// The fault data picture as the window's bitmap holds it after the designation, with the
+// layers set by hand.
+QImage window_fd_bitmap(bool model, bool theoretical, TPlotMethod method) {
+    WindowSession window(method);
+    TSession& w = window.session;
+    w.set_model_faults(model);
+    w.set_theoretical_slip(theoretical);
+    w.set_designated_axes(true);
     QImage image(fd_plot_size, fd_plot_size, QImage::Format_RGB32);
     QPainter canvas(&image);
-    draw_FD_plot(canvas, styles, layers);
+    w.draw_FD(canvas);
     return image;
 }
 
 TEST(BatchRun, PngIsTheWindowsBitmapWithItsCheckBoxDefaults) {
     TempFolder dir;
-    const WindowSession window;
     const QStringList base = {"--inversion-result", result_path, "--stress", "best"};
     // Tangent lineation: model faults on, theoretical slip off; great circle the reverse.
     ASSERT_EQ(run(base + QStringList{"--plot-fault-data", dir.path("tld.png")}).status, batch_ok);
@@ -425,9 +404,9 @@ TEST(BatchRun, PngIsTheWindowsBitmapWithItsCheckBoxDefaults) {
     const auto png = [&](const char* name) {
         return QImage(dir.path(name)).convertToFormat(QImage::Format_RGB32);
     };
-    EXPECT_EQ(png("tld.png"), window_fd_bitmap(window, true, false, TPlotMethod::TLD));
-    EXPECT_EQ(png("gca.png"), window_fd_bitmap(window, false, true, TPlotMethod::GCA));
-    EXPECT_EQ(png("plain.png"), window_fd_bitmap(window, false, false, TPlotMethod::TLD));
+    EXPECT_EQ(png("tld.png"), window_fd_bitmap(true, false, TPlotMethod::TLD));
+    EXPECT_EQ(png("gca.png"), window_fd_bitmap(false, true, TPlotMethod::GCA));
+    EXPECT_EQ(png("plain.png"), window_fd_bitmap(false, false, TPlotMethod::TLD));
     EXPECT_NE(png("tld.png"), png("plain.png"));
 }
 

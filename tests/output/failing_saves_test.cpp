@@ -1,6 +1,6 @@
-#include "batch/picture_files.h"
 #include "output/data_files.h"
 #include "output/emf_recorder.h"
+#include "output/picture_files.h"
 #include "output/stress_tensor_file.h"
 #include "tests/support/test_support.h"
 

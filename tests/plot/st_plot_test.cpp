@@ -124,15 +124,7 @@ TEST(StressPlot, ProgressCountsLikeTheNumberToBePlotted) {
     }
 }
 
-TEST(MouseAndRegions, PicturePointNetAndRatio) {
-    // control size, control point, picture point
-    const std::tuple<QSize, QPoint, QPoint> rows[] = {
-        {{814, 407}, {203, 203}, {499, 499}},
-        {{1000, 1000}, {100, 50}, {200, 100}},  // the width limits
-        {{2500, 1200}, {700, 300}, {700, 300}}, // larger than the picture: shown 1:1
-    };
-    for (const auto& [control, pos, expected] : rows)
-        EXPECT_EQ(picture_point(pos, control), expected) << control.width();
+TEST(MouseAndRegions, NetAndRatio) {
     EXPECT_EQ(net_under_cursor({999, 500}), Tsigma1or3::sigma1);
     EXPECT_EQ(net_under_cursor({1000, 500}), Tsigma1or3::sigma3);
     EXPECT_FALSE(inside_net({950, 500}, styles().basecircle[0])); // on the circle is outside

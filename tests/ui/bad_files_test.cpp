@@ -33,13 +33,13 @@ struct ViewState {
 
 ViewState state_of(TFormMain& w) {
     std::vector<int> ids;
-    for (const TStressTensor& st : w.st_view->STSet)
+    for (const TStressTensor& st : w.session().STSet)
         ids.push_back(st.id);
-    return {w.fd_view->FD_loaded,
-            w.st_view->ST_loaded,
+    return {w.session().FD_loaded,
+            w.session().ST_loaded,
             w.fd_view->windowTitle(),
             w.st_view->windowTitle(),
-            w.fd_view->FDSet.count(),
+            w.session().FDSet.count(),
             ids,
             w.fd_view->ListBox->text_model()->lines(),
             w.st_view->ListBox->text_model()->lines(),
@@ -55,7 +55,7 @@ TEST(WindowBadInput, UnreadableChoicesChangeNothing) {
     TFormMain& w = *ui.window;
     ui.dialogs.next_path = example_result;
     w.ActionOpenIR->trigger();
-    ASSERT_TRUE(w.st_view->ST_loaded);
+    ASSERT_TRUE(w.session().ST_loaded);
     ASSERT_TRUE(ui.messages.shown.isEmpty());
     const ViewState before = state_of(w);
 
@@ -100,8 +100,8 @@ TEST(WindowBadInput, FilesRewrittenDuringTheRead) {
     };
     w.open_file(fd_path);
     EXPECT_EQ(ui.messages.shown, QStringList("invalid data at line #2"));
-    EXPECT_EQ(w.fd_view->FDSet.count(), 2);
-    EXPECT_EQ(w.fd_view->FDSet.FDList[1].SDList[0].Pazpl, make_azpl(90, 80));
+    EXPECT_EQ(w.session().FDSet.count(), 2);
+    EXPECT_EQ(w.session().FDSet.FDList[1].SDList[0].Pazpl, make_azpl(90, 80));
 
     // The result is read whole before anything is shown; its CGP file only after the fault
     // data, so a CGP file deleted meanwhile is reported as missing.
@@ -121,9 +121,9 @@ TEST(WindowBadInput, FilesRewrittenDuringTheRead) {
     EXPECT_TRUE(ui.messages.shown[1].startsWith(QStringLiteral("CGP File  [")));
     EXPECT_TRUE(ui.messages.shown[2].startsWith(QStringLiteral("conflict in number")));
     EXPECT_EQ(ui.messages.shown[3], QStringLiteral("Exception raised"));
-    EXPECT_FALSE(w.st_view->ST_loaded);
-    EXPECT_FALSE(w.fd_view->FD_loaded);
-    EXPECT_EQ(w.fd_view->FDSet.count(), 1); // read before the failure, as the reader keeps it
+    EXPECT_FALSE(w.session().ST_loaded);
+    EXPECT_FALSE(w.session().FD_loaded);
+    EXPECT_EQ(w.session().FDSet.count(), 1); // read before the failure, as the reader keeps it
     EXPECT_EQ(w.st_view->windowTitle(), QStringLiteral("Stress Tensor"));
 }
 
@@ -133,8 +133,8 @@ TEST(WindowBadInput, FailedSavesChangeNothing) {
     UiFixture ui;
     TFormMain& w = *ui.window;
     w.open_file(example_result);
-    w.st_view->designated_ST = stress_tensor_from_axes({0, 90}, {270, 0}, 0.5f);
-    w.st_view->change_flag_ST_designated(true);
+    w.session().designated_ST = stress_tensor_from_axes({0, 90}, {270, 0}, 0.5f);
+    w.session().change_flag_ST_designated(true);
     ASSERT_TRUE(ui.messages.shown.isEmpty());
     const ViewState before = state_of(w);
 

@@ -19,9 +19,7 @@ struct CompatibilityFixture : UiFixture {
 
     // Designates sigma1 vertical, sigma3 toward 270 and ratio 0.5 as three clicks would.
     void designate() {
-        TFormST& st = *window->st_view;
-        st.designated_ST = stress_tensor_from_axes({0, 90}, {270, 0}, 0.5f);
-        st.change_flag_ST_designated(true);
+        window->session().designate(stress_tensor_from_axes({0, 90}, {270, 0}, 0.5f));
     }
     void enter_bin(const QString& text) {
         cv().EditMisfitBinSize->setText(text);
@@ -35,10 +33,10 @@ TEST(CompatibilityView, StartUp) {
     EXPECT_EQ(cv.windowTitle(), QStringLiteral("Compatibility"));
     EXPECT_EQ(cv.EditMisfitBinSize->text(), QStringLiteral("10"));
     EXPECT_TRUE(cv.measure_items[0]->isChecked());
-    EXPECT_EQ(cv.max_misfit, 180);
-    EXPECT_EQ(cv.chart.bottom_max, 180);
-    EXPECT_EQ(cv.chart.bottom_increment, 20);
-    EXPECT_TRUE(cv.chart.bins.centres.empty());
+    EXPECT_EQ(ui.session().max_misfit(), 180);
+    EXPECT_EQ(ui.session().chart.bottom_max, 180);
+    EXPECT_EQ(ui.session().chart.bottom_increment, 20);
+    EXPECT_TRUE(ui.session().chart.bins.centres.empty());
     // Only the two grey axes.
     EXPECT_EQ(cv.bmpMohr.pixelColor(500, 800), QColor(128, 128, 128));
     EXPECT_EQ(cv.bmpMohr.pixelColor(150, 500), QColor(128, 128, 128));
@@ -65,15 +63,15 @@ TEST(CompatibilityView, BinSizeBox) {
     EXPECT_EQ(ui.messages.shown, QStringList({"invalid bin size", "out of range", "out of range"}));
     EXPECT_EQ(cv.EditMisfitBinSize->text(), QStringLiteral("10"));
     // Not analysed yet: everything in the first bin.
-    ASSERT_EQ(cv.chart.bins.centres.size(), 18u);
-    EXPECT_EQ(cv.chart.bins.counts[0][0], 1);
-    EXPECT_EQ(cv.chart.bins.counts[2][0], 1);
+    ASSERT_EQ(ui.session().chart.bins.centres.size(), 18u);
+    EXPECT_EQ(ui.session().chart.bins.counts[0][0], 1);
+    EXPECT_EQ(ui.session().chart.bins.counts[2][0], 1);
 
     ui.enter_bin(QStringLiteral("5"));
-    EXPECT_EQ(cv.misfit_bin_size, 5);
-    EXPECT_EQ(cv.chart.bins.centres.size(), 36u);
+    EXPECT_EQ(ui.session().settings.misfit_bin_size, 5);
+    EXPECT_EQ(ui.session().chart.bins.centres.size(), 36u);
     ui.enter_bin(QStringLiteral("180"));
-    EXPECT_EQ(cv.misfit_bin_size, 180);
+    EXPECT_EQ(ui.session().settings.misfit_bin_size, 180);
     EXPECT_EQ(ui.messages.shown.size(), 3);
 }
 
@@ -90,16 +88,16 @@ TEST(CompatibilityView, MeasureSwitchDoublesAndHalvesTheBin) {
         ui.designate();
         ui.enter_bin(QString::number(r.bin));
         cv.measure_items[1]->click();
-        EXPECT_EQ(cv.misfitmeasure, TMifitMeasure::DistFry);
-        EXPECT_EQ(cv.max_misfit, 90);
-        EXPECT_EQ(cv.chart.bottom_max, 90);
-        EXPECT_EQ(cv.misfit_bin_size, r.after_fry) << r.bin;
+        EXPECT_EQ(ui.session().settings.misfitmeasure, TMifitMeasure::DistFry);
+        EXPECT_EQ(ui.session().max_misfit(), 90);
+        EXPECT_EQ(ui.session().chart.bottom_max, 90);
+        EXPECT_EQ(ui.session().settings.misfit_bin_size, r.after_fry) << r.bin;
         EXPECT_EQ(cv.EditMisfitBinSize->text(), QString::number(r.after_fry));
         // The analysis ran again under the new measure.
-        const TFaultData& fd = ui.fd().FDSet.FDList[0];
+        const TFaultData& fd = ui.session().FDSet.FDList[0];
         EXPECT_EQ(fd.rep_misfit, fd.SDList[0].d_to_Fry_arc);
         cv.measure_items[0]->click();
-        EXPECT_EQ(cv.misfit_bin_size, r.back);
+        EXPECT_EQ(ui.session().settings.misfit_bin_size, r.back);
         EXPECT_EQ(fd.rep_misfit, fd.SDList[0].misfit_angle);
         EXPECT_TRUE(ui.messages.shown.isEmpty());
     }
@@ -109,9 +107,9 @@ TEST(CompatibilityView, MeasureSwitchDoublesAndHalvesTheBin) {
     TFormCompatibility& cv = ui.cv();
     ui.enter_bin(QStringLiteral("120"));
     cv.measure_items[1]->click();
-    EXPECT_EQ(cv.misfit_bin_size, 120);
-    cv.update_misfit();
-    EXPECT_EQ(cv.chart.bins.centres, std::vector<int>{60});
+    EXPECT_EQ(ui.session().settings.misfit_bin_size, 120);
+    ui.session().update_misfit();
+    EXPECT_EQ(ui.session().chart.bins.centres, std::vector<int>{60});
 }
 
 TEST(CompatibilityView, DesignationFillsHistogramAndMohrDiagram) {
@@ -123,11 +121,11 @@ TEST(CompatibilityView, DesignationFillsHistogramAndMohrDiagram) {
     const QImage empty = cv.bmpMohr;
     ui.designate();
     int counted = 0;
-    for (int c : cv.chart.bins.counts[0])
+    for (int c : ui.session().chart.bins.counts[0])
         counted += c;
     EXPECT_EQ(counted, 3);
-    EXPECT_EQ(cv.chart.bins.counts[0][0], 2);  // two normal faults fit
-    EXPECT_EQ(cv.chart.bins.counts[0][17], 1); // the reverse one is opposite
+    EXPECT_EQ(ui.session().chart.bins.counts[0][0], 2);  // two normal faults fit
+    EXPECT_EQ(ui.session().chart.bins.counts[0][17], 1); // the reverse one is opposite
     EXPECT_NE(cv.bmpMohr, empty);
     EXPECT_EQ(cv.ImageMohr->picture(), cv.bmpMohr);
 }

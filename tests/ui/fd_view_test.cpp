@@ -1,3 +1,4 @@
+#include "plot/picture_fit.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/picture_area.h"
 #include "ui/text_list.h"
@@ -37,7 +38,7 @@ TEST(FaultDataView, CaptionAndCount) {
     EXPECT_EQ(fd.status_panels[0]->text(), QStringLiteral("Nfd = 0"));
 
     ui.open(QStringLiteral("abcdef.efd"), "# only a comment\n\n");
-    EXPECT_TRUE(fd.FD_loaded);
+    EXPECT_TRUE(ui.session().FD_loaded);
     EXPECT_EQ(fd.windowTitle(), QStringLiteral("FD [abcdef.efd] ")); // 10 characters
     EXPECT_EQ(fd.status_panels[0]->text(), QStringLiteral("Nfd = 0"));
 
@@ -60,15 +61,15 @@ TEST(FaultDataView, MessagesOfAReading) {
     EXPECT_EQ(ui.messages.shown,
               QStringList({"invalid data at line #2", "There is at least an error in file [" +
                                                           path + "].\r\nSee [QMT.log]."}));
-    EXPECT_EQ(ui.fd().FDSet.count(), 2);
+    EXPECT_EQ(ui.session().FDSet.count(), 2);
     EXPECT_EQ(ui.log_lines().size(), 2); // start line and one orientation error
 
     // A file that cannot be read keeps what was loaded.
     ui.messages.shown.clear();
     ui.window->open_file(ui.folder.path(QStringLiteral("missing.efd")));
     EXPECT_EQ(ui.messages.shown.size(), 1);
-    EXPECT_EQ(ui.fd().FDSet.count(), 2);
-    EXPECT_EQ(ui.fd().FD_loaded_filename, QStringLiteral("bad.efd"));
+    EXPECT_EQ(ui.session().FDSet.count(), 2);
+    EXPECT_EQ(ui.session().FD_loaded_filename, QStringLiteral("bad.efd"));
 }
 
 TEST(FaultDataView, MouseReadOut) {
@@ -77,14 +78,17 @@ TEST(FaultDataView, MouseReadOut) {
     TPictureArea& image = *fd.ImageFD;
     const int m = std::min({image.width(), image.height(), 1000});
     ASSERT_GT(m, 100);
-    fd.ImageFDMouseMove(QPoint(m / 2, m / 2));
+    const auto move = [&](QPoint pos) {
+        fd.ImageFDMouseMove(picture_point(pos, image.picture().size(), image.size()));
+    };
+    move(QPoint(m / 2, m / 2));
     EXPECT_TRUE(fd.status_panels[1]->text().endsWith(QStringLiteral(" / 90.0")))
         << fd.status_panels[1]->text().toStdString();
     const QString inside = fd.status_panels[1]->text();
-    fd.ImageFDMouseMove(QPoint(1, 1)); // outside the net
+    move(QPoint(1, 1)); // outside the net
     EXPECT_EQ(fd.status_panels[1]->text(), inside);
     // Straight above the centre, near the primitive circle: north, nearly horizontal.
-    fd.ImageFDMouseMove(QPoint(m / 2, int(m * 0.06)));
+    move(QPoint(m / 2, int(m * 0.06)));
     EXPECT_TRUE(fd.status_panels[1]->text().startsWith(QStringLiteral("0.0 / ")));
 }
 
@@ -108,14 +112,14 @@ TEST(FaultDataView, RadioGroupsTakeEffectAtTheNextDrawing) {
     FDViewFixture ui;
     TFormFD& fd = ui.fd();
     ui.open(QStringLiteral("one.efd"), "120 30 200 20 N\n");
-    EXPECT_EQ(fd.plotmethod, TPlotMethod::TLD);
-    EXPECT_EQ(fd.projection, TProjection::EArea);
+    EXPECT_EQ(ui.session().settings.plotmethod, TPlotMethod::TLD);
+    EXPECT_EQ(ui.session().settings.projection, TProjection::EArea);
     const QImage before = fd.bmpFD;
 
     fd.plot_method_items[0]->click();
     fd.projection_items[0]->click();
-    EXPECT_EQ(fd.plotmethod, TPlotMethod::GCA);
-    EXPECT_EQ(fd.projection, TProjection::EAngle);
+    EXPECT_EQ(ui.session().settings.plotmethod, TPlotMethod::GCA);
+    EXPECT_EQ(ui.session().settings.projection, TProjection::EAngle);
     EXPECT_EQ(fd.bmpFD, before);
 
     fd.ButtonDraw->click();

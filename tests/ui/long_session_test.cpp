@@ -21,9 +21,9 @@ TEST(LongSession, MemoryReturnsToItsLevelAfterManyLoads) {
     for (int i = 1; i <= loads; ++i) {
         w.open_file(i % 2 ? efd : tlv);
         if (i % 10 == 2) {
-            w.st_view->designated_ST = stress_tensor_from_axes(
+            w.session().designated_ST = stress_tensor_from_axes(
                 make_azpl(float(i % 360), 80), make_azpl(float((i + 180) % 360), 10), 0.3f);
-            w.st_view->change_flag_ST_designated(true);
+            w.session().change_flag_ST_designated(true);
             w.fd_view->ActionDrawExecute(&w);
         } else if (i % 10 == 7) {
             w.st_view->ButtonDesignateClick(); // starts a new designation: none is designated
@@ -51,7 +51,7 @@ TEST(LongSession, MemoryReturnsToItsLevelAfterManyLoads) {
                 loads, heap_first >> 10, (heap_first + heap_growth) >> 10, rss_load_1 >> 10,
                 rss_first >> 10, (rss_first + rss_growth) >> 10);
     EXPECT_TRUE(ui.messages.shown.isEmpty()) << ui.messages.shown.join(u'|').toStdString();
-    EXPECT_EQ(w.st_view->STSet.size(), 20000u);
+    EXPECT_EQ(w.session().STSet.size(), 20000u);
     EXPECT_LT(heap_growth, 4 << 20);
     if (sanitizer_slowdown == 1) { // the quarantine holds freed memory resident
         EXPECT_LT(rss_growth, 20 << 20);

@@ -124,8 +124,8 @@ TEST(MainWindow, DropRoutesTheFirstFileByExtension) {
     const QString second =
         ui.write_fault_data(QStringLiteral("second.efd"), "120 30 200 20 N\n120 30 200 20 N\n");
     w.drop_files({first, second, second});
-    EXPECT_EQ(ui.fd().FD_loaded_filename, QStringLiteral("first.EFD"));
-    EXPECT_EQ(ui.fd().FDSet.count(), 1);
+    EXPECT_EQ(ui.session().FD_loaded_filename, QStringLiteral("first.EFD"));
+    EXPECT_EQ(ui.session().FDSet.count(), 1);
     EXPECT_TRUE(current_tab(w).startsWith(QStringLiteral("FD [first.EFD]")));
     EXPECT_EQ(ui.fd().ListBox->text_model()->rowCount(), 1);
 
@@ -133,7 +133,7 @@ TEST(MainWindow, DropRoutesTheFirstFileByExtension) {
     w.drop_files({ui.folder.path(QStringLiteral("README"))});
     EXPECT_EQ(ui.messages.shown,
               QStringList({"Invalid file extension [.txt]", "Invalid file extension []"}));
-    EXPECT_EQ(ui.fd().FDSet.count(), 1);
+    EXPECT_EQ(ui.session().FDSet.count(), 1);
 
     // A real drop event, as the desktop sends it.
     QMimeData mime;
@@ -145,8 +145,8 @@ TEST(MainWindow, DropRoutesTheFirstFileByExtension) {
     QApplication::sendEvent(&w, &drop);
     EXPECT_TRUE(drop.isAccepted());
     QApplication::processEvents();
-    EXPECT_EQ(ui.fd().FD_loaded_filename, QStringLiteral("second.efd"));
-    EXPECT_EQ(ui.fd().FDSet.count(), 2);
+    EXPECT_EQ(ui.session().FD_loaded_filename, QStringLiteral("second.efd"));
+    EXPECT_EQ(ui.session().FDSet.count(), 2);
 }
 
 TEST(MainWindow, SaveDataNeedsDataAndADesignation) {
@@ -197,8 +197,8 @@ TEST(MainWindow, SavesResultsAndPictures) {
     UiFixture ui;
     TFormMain& w = *ui.window;
     w.open_file(ui.write_fault_data(QStringLiteral("one.efd"), "90 45 90 45 N\n"));
-    w.st_view->designated_ST = stress_tensor_from_axes({0, 90}, {270, 0}, 0.5f);
-    w.st_view->change_flag_ST_designated(true);
+    w.session().designated_ST = stress_tensor_from_axes({0, 90}, {270, 0}, 0.5f);
+    w.session().change_flag_ST_designated(true);
 
     struct Row {
         QAction* action;

@@ -60,9 +60,9 @@ TEST(Reentrancy, NothingStartsWhileTheStatesAreDrawn) {
     TFormMain& w = *ui.window;
     TFormST& st = *w.st_view;
     w.open_file(write_result(ui.folder, 20000, QStringLiteral("big.tlv")));
-    ASSERT_TRUE(st.ST_loaded);
+    ASSERT_TRUE(ui.session().ST_loaded);
     const QImage complete = st.bmpST; // the same settings draw the same picture
-    const std::vector<int> ids = ids_of(st.STSet);
+    const std::vector<int> ids = ids_of(ui.session().STSet);
 
     bool drawing = false;
     int repaints = 0;
@@ -75,7 +75,7 @@ TEST(Reentrancy, NothingStartsWhileTheStatesAreDrawn) {
         if (!drawing)
             return;
         EXPECT_FALSE(st.isEnabled());
-        EXPECT_EQ(ids_of(st.STSet), ids);
+        EXPECT_EQ(ids_of(ui.session().STSet), ids);
         if (repaints++ == 0) {
             QMetaObject::invokeMethod(w.ActionOpenIR, "trigger", Qt::QueuedConnection);
             QCoreApplication::postEvent(&w, new QCloseEvent);
@@ -88,7 +88,7 @@ TEST(Reentrancy, NothingStartsWhileTheStatesAreDrawn) {
     drawing = false;
     ASSERT_GT(repaints, 0) << "the progress bar was not painted during the drawing";
     EXPECT_TRUE(handled.isEmpty()) << handled.join(u'|').toStdString();
-    EXPECT_EQ(ids_of(st.STSet), ids);
+    EXPECT_EQ(ids_of(ui.session().STSet), ids);
     EXPECT_TRUE(st.bmpST == complete);
     EXPECT_TRUE(st.isEnabled());
     EXPECT_FALSE(st.ProgressBar->isVisible());
@@ -97,8 +97,8 @@ TEST(Reentrancy, NothingStartsWhileTheStatesAreDrawn) {
     // states and is drawn, and the window takes the close request.
     QApplication::processEvents();
     EXPECT_EQ(handled, QStringList({"open", "close"}));
-    EXPECT_EQ(st.ST_loaded_filename, QStringLiteral("small.tlv"));
-    EXPECT_EQ(st.STSet.size(), 3u);
+    EXPECT_EQ(ui.session().ST_loaded_filename, QStringLiteral("small.tlv"));
+    EXPECT_EQ(ui.session().STSet.size(), 3u);
     EXPECT_TRUE(st.ImageST->picture() == st.bmpST);
     EXPECT_FALSE(st.bmpST == complete);
     EXPECT_TRUE(ui.messages.shown.isEmpty()) << ui.messages.shown.join(u'|').toStdString();

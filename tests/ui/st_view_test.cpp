@@ -54,7 +54,7 @@ TEST(StressView, StartUp) {
     EXPECT_EQ(st.windowTitle(), QStringLiteral("Stress Tensor"));
     EXPECT_EQ(st.EditEnhance->text(), QStringLiteral("0.80"));
     EXPECT_EQ(st.EditDispersion->text(), QStringLiteral("1.00"));
-    EXPECT_EQ(st.emphasis, TEmphasis::Siz);
+    EXPECT_EQ(ui.session().settings.emphasis, TEmphasis::Siz);
     EXPECT_FALSE(st.EditDispersion->isEnabled());
     EXPECT_TRUE(st.CheckBoxTadpoleTail->isChecked());
     EXPECT_TRUE(st.CheckBoxCLGS->isChecked());
@@ -72,7 +72,7 @@ TEST(StressView, EditBoxesRejectBadValues) {
     QTest::keyClick(st.EditEnhance, Qt::Key_Return);
     EXPECT_EQ(ui.messages.shown, QStringList("ef must be in [0, 1]"));
     EXPECT_EQ(st.EditEnhance->text(), QStringLiteral("0.80"));
-    EXPECT_EQ(st.ef, 0.8f);
+    EXPECT_EQ(ui.session().settings.ef, 0.8f);
 
     ui.messages.shown.clear();
     st.EditDispersion->setText(QStringLiteral("abc"));
@@ -85,7 +85,7 @@ TEST(StressView, EditBoxesRejectBadValues) {
 
     st.EditEnhance->setText(QStringLiteral("0.25"));
     EXPECT_TRUE(st.ActionChangeEnhanceExecute());
-    EXPECT_EQ(st.ef, 0.25f);
+    EXPECT_EQ(ui.session().settings.ef, 0.25f);
     EXPECT_EQ(ui.panel(2), QStringLiteral("ef = 0.25"));
 }
 
@@ -125,11 +125,11 @@ TEST(StressView, EmphasisSwitchesTheDispersionControls) {
     STViewFixture ui;
     TFormST& st = ui.st();
     st.emphasis_items[0]->click();
-    EXPECT_EQ(st.emphasis, TEmphasis::Num);
+    EXPECT_EQ(ui.session().settings.emphasis, TEmphasis::Num);
     EXPECT_TRUE(st.EditDispersion->isEnabled());
     EXPECT_TRUE(st.BitBtnDispersionUp->isEnabled());
     st.emphasis_items[1]->click();
-    EXPECT_EQ(st.emphasis, TEmphasis::Siz);
+    EXPECT_EQ(ui.session().settings.emphasis, TEmphasis::Siz);
     EXPECT_FALSE(st.BitBtnDispersionDown->isEnabled());
 }
 
@@ -142,15 +142,15 @@ TEST(StressView, LoadsAResultAndAsksBeforeLongDrawings) {
 
     ui.window->open_file(ui.write_result(5000, QStringLiteral("twenty_characters.tlv")));
     EXPECT_TRUE(ui.messages.shown.isEmpty()) << ui.messages.shown.join(u'|').toStdString();
-    EXPECT_TRUE(st.ST_loaded);
+    EXPECT_TRUE(ui.session().ST_loaded);
     EXPECT_EQ(st.windowTitle(), QStringLiteral("ST [twenty_cha..] "));
     EXPECT_EQ(ui.panel(0), QStringLiteral("Nst = 5000"));
     EXPECT_EQ(ui.panel(1), QStringLiteral("cgp = site.cgp"));
     EXPECT_TRUE(ui.messages.asked.isEmpty()); // 5000 symbols draw without a question
     EXPECT_EQ(st.ListBox->text_model()->rowCount(), 5000);
     EXPECT_EQ(st.MemoStat->toPlainText().split(u'\n').size(), 4);
-    EXPECT_TRUE(ui.fd().FD_loaded);
-    EXPECT_EQ(ui.fd().FDSet.count(), 1);
+    EXPECT_TRUE(ui.session().FD_loaded);
+    EXPECT_EQ(ui.session().FDSet.count(), 1);
 
     const QImage drawn = st.bmpST;
     st.ActionDrawExecute();
@@ -180,37 +180,37 @@ TEST(StressView, DesignationInEitherOrder) {
     st.ButtonDesignate->click();
     EXPECT_EQ(ui.panel(5), QStringLiteral("1st axis"));
     ui.click_picture(QPoint(500, 500));
-    EXPECT_EQ(st.firstly_designated_axis, Tsigma1or3::sigma1);
+    EXPECT_EQ(st.designation.firstly_designated_axis, Tsigma1or3::sigma1);
     EXPECT_EQ(ui.panel(5), QStringLiteral("2nd axis"));
     // The girdle of a vertical axis is the western half of the primitive circle.
     ui.click_picture(QPoint(1045, 505));
     EXPECT_TRUE(ui.panel(4).startsWith(QStringLiteral("sigma3: ")));
     EXPECT_EQ(ui.panel(5), QStringLiteral("stress ratio"));
     ui.click_picture(QPoint(960, 940));
-    EXPECT_TRUE(st.ST_designated);
-    EXPECT_EQ(st.mode, TMode::STEP0);
+    EXPECT_TRUE(ui.session().ST_designated);
+    EXPECT_EQ(st.designation.mode, TMode::STEP0);
     EXPECT_EQ(ui.panel(5), QString());
     EXPECT_EQ(ui.panel(6), QStringLiteral("designated stress: 90/90 | 269/0 | 0.400"));
-    EXPECT_EQ(st.designated_ST.L, -1);
-    EXPECT_EQ(st.designated_ST.id, -1);
-    EXPECT_NEAR(norm5(st.designated_ST.ss), 1, 1e-5);
+    EXPECT_EQ(ui.session().designated_ST.L, -1);
+    EXPECT_EQ(ui.session().designated_ST.id, -1);
+    EXPECT_NEAR(norm5(ui.session().designated_ST.ss), 1, 1e-5);
     // The fault data view analyses its data and shows model faults and axes (tangent plot).
-    EXPECT_GE(ui.fd().FDSet.FDList[0].rep_isd, 0);
+    EXPECT_GE(ui.session().FDSet.FDList[0].rep_isd, 0);
     EXPECT_FALSE(ui.fd().CheckBoxTheoreticalSlip->isChecked());
     EXPECT_TRUE(ui.fd().CheckBoxModelFaults->isChecked());
     EXPECT_TRUE(ui.fd().CheckBoxDesignatedAxes->isChecked());
-    EXPECT_EQ(ui.fd().ModelFDSet.count(), 249);
+    EXPECT_EQ(ui.session().ModelFDSet.count(), 249);
 
     // sigma3 first, vertical on the right net; then sigma1 west on the left one.
     st.ButtonDesignate->click();
-    EXPECT_FALSE(st.ST_designated);
+    EXPECT_FALSE(ui.session().ST_designated);
     EXPECT_EQ(ui.panel(6), QStringLiteral("designated stress: 90/90 | 269/0 | 0.400")); // kept
     EXPECT_FALSE(ui.fd().CheckBoxModelFaults->isChecked());
     ui.click_picture(QPoint(1500, 500));
-    EXPECT_EQ(st.firstly_designated_axis, Tsigma1or3::sigma3);
+    EXPECT_EQ(st.designation.firstly_designated_axis, Tsigma1or3::sigma3);
     ui.click_picture(QPoint(45, 498));
     ui.click_picture(QPoint(1300, 940)); // beyond the scale: ratio 1
-    EXPECT_TRUE(st.ST_designated);
+    EXPECT_TRUE(ui.session().ST_designated);
     EXPECT_EQ(ui.panel(6), QStringLiteral("designated stress: 270/0 | 90/90 | 1.000"));
 }
 
@@ -219,7 +219,7 @@ TEST(StressView, ReleaseBeforeAnyMoveDoesNothing) {
     TFormST& st = ui.st();
     st.ButtonDesignate->click();
     st.ImageSTMouseUp(QPoint(500, 500));
-    EXPECT_EQ(st.mode, TMode::STEP1);
+    EXPECT_EQ(st.designation.mode, TMode::STEP1);
 }
 
 } // namespace

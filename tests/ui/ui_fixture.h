@@ -2,6 +2,7 @@
 
 // A main window with recorded messages and scripted dialogs, shown offscreen.
 
+#include "session/session.h"
 #include "tests/support/test_support.h"
 #include "ui/dialogs.h"
 #include "ui/fd_view.h"
@@ -46,6 +47,7 @@ struct UiFixture {
     }
 
     TFormFD& fd() { return *window->fd_view; }
+    TSession& session() { return window->session(); }
 
     QStringList log_lines() const {
         return QString::fromUtf8(folder.read(QStringLiteral("QMT.log")))

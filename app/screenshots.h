@@ -17,10 +17,6 @@
 class TFormMain;
 class QWidget;
 
-// The widget position whose picture point (picture_point of the stress plot) is p: the inverse
-// of the plot's scaling, so that a click lands on a given point of the 2000 x 1000 picture.
-QPoint stress_widget_point(QPoint p, QSize control);
-
 struct TScreenshotOptions {
     QString folder;
     QSize window_size{1100, 800};

@@ -1,4 +1,4 @@
-#include "batch/picture_files.h"
+#include "output/picture_files.h"
 
 #include "core/text_file.h"
 #include "output/emf_recorder.h"

@@ -1,7 +1,9 @@
-#include "ui/screenshots.h"
+#include "app/screenshots.h"
 
 #include "core/math_operations.h"
+#include "plot/picture_fit.h"
 #include "plot/st_plot.h"
+#include "session/session.h"
 #include "ui/compatibility.h"
 #include "ui/fd_view.h"
 #include "ui/main.h"
@@ -23,15 +25,6 @@
 #include <cmath>
 
 namespace {
-
-// The state the batch tool's "--stress best" designates: the fittest, the first of equals.
-const TStressTensor* fittest_state(const std::vector<TStressTensor>& states) {
-    const TStressTensor* best = nullptr;
-    for (const TStressTensor& st : states)
-        if (!best || st.L > best->L || (st.L == best->L && st.id < best->id))
-            best = &st;
-    return best;
-}
 
 double angle_between(const Tazpl& a, const Tazpl& b) {
     // Axes, not vectors: a line and its opposite are the same axis.
@@ -68,15 +61,6 @@ void set_checked(QAbstractButton& box, bool checked) {
 
 } // namespace
 
-QPoint stress_widget_point(QPoint p, QSize control) {
-    // The scale of picture_point, in the same precision.
-    const double half = control.width() / 2.0;
-    const double fit = half < control.height() ? half : control.height();
-    const double d = std::min(fit, double(st_plot_height));
-    const float g = d > 0 ? float(st_plot_height / d) : 1.0f;
-    return {int(std::lround(p.x() / double(g))), int(std::lround(p.y() / double(g)))};
-}
-
 TScreenshotDriver::TScreenshotDriver(TFormMain& window, TScreenshotOptions options, QObject* parent)
     : QObject(parent), window_(window), options_(std::move(options)) {
     TFormFD& fd = *window_.fd_view;
@@ -84,7 +68,7 @@ TScreenshotDriver::TScreenshotDriver(TFormMain& window, TScreenshotOptions optio
     TFormCompatibility& compat = *window_.compat_view;
     steps_ = {
         [this, &st] {
-            if (!st.ST_loaded || !window_.fd_view->FD_loaded)
+            if (!window_.session().ST_loaded || !window_.session().FD_loaded)
                 return fail(QStringLiteral("no inversion result with fault data is loaded"));
             if (!QDir().mkpath(options_.folder))
                 return fail(QStringLiteral("cannot make the folder ") + options_.folder);
@@ -160,15 +144,19 @@ void TScreenshotDriver::fail(const QString& error) {
 
 void TScreenshotDriver::designate_fittest_state() {
     TFormST& st = *window_.st_view;
-    const TStressTensor* best = fittest_state(st.STSet);
+    TSession& session = window_.session();
+    // The state the batch tool's "--stress best" designates.
+    const TStressTensor* best = session.fittest_state();
     if (!best)
         return fail(QStringLiteral("the result holds no stress state"));
     TPictureArea& image = *st.ImageST;
-    const auto at = [&](QPoint picture) { return stress_widget_point(picture, image.size()); };
-    const QPoint sigma1 =
-        azpl_to_point(best->ax[0], TProjection::EArea, net_of(st.styles, Tsigma1or3::sigma1));
-    const QPoint sigma3 =
-        azpl_to_point(best->ax[2], TProjection::EArea, net_of(st.styles, Tsigma1or3::sigma3));
+    const auto at = [&](QPoint picture) {
+        return area_point(picture, image.picture().size(), image.size());
+    };
+    const QPoint sigma1 = azpl_to_point(best->ax[0], TProjection::EArea,
+                                        net_of(session.st_styles, Tsigma1or3::sigma1));
+    const QPoint sigma3 = azpl_to_point(best->ax[2], TProjection::EArea,
+                                        net_of(session.st_styles, Tsigma1or3::sigma3));
     // The ratio scale runs from x = 800 (0) to 1200 (1); below it lies the arrow's row.
     const QPoint ratio(int(std::lround(800 + 400 * double(best->sr))), 940);
 
@@ -180,9 +168,9 @@ void TScreenshotDriver::designate_fittest_state() {
     click_at(image, at(sigma3));
     click_at(image, at(ratio));
 
-    if (!st.ST_designated)
+    if (!session.ST_designated)
         return fail(QStringLiteral("the three clicks designated no stress state"));
-    const TStressTensor& d = st.designated_ST;
+    const TStressTensor& d = session.designated_ST;
     if (angle_between(d.ax[0], best->ax[0]) > 1.5 || angle_between(d.ax[2], best->ax[2]) > 1.5 ||
         std::abs(d.sr - best->sr) > 0.005f)
         return fail(QStringLiteral("the clicks missed the fittest stress state"));

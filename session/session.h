@@ -1,0 +1,146 @@
+#pragma once
+
+// What a working session holds: the fault data, the stress states of an inversion result, the
+// designated stress state and the settings, with every operation from reading a file to
+// writing a result or drawing a plot. The window's views and the batch tool are its clients:
+// they turn input into these calls and follow the signals.
+
+#include "core/logger.h"
+#include "core/messages.h"
+#include "faults/fd_classes.h"
+#include "output/picture_files.h"
+#include "plot/fd_plot.h"
+#include "plot/misfit_histogram.h"
+#include "plot/mohr_plot.h"
+#include "plot/st_plot.h"
+#include "session/settings.h"
+#include "stress/ir_reader.h"
+#include "stress/st_classes.h"
+
+#include <QObject>
+#include <QPainter>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <vector>
+
+// Follows a long drawing: told its size, how far it has come, and its end.
+class TDrawProgress {
+public:
+    virtual ~TDrawProgress() = default;
+    virtual void begin(int total) = 0;
+    virtual void advance(int done) = 0;
+    virtual void end() = 0;
+};
+
+class TSession : public QObject {
+    Q_OBJECT
+public:
+    // log receives the readers' notes; messages what the user must be told.
+    TSession(EventLog& log, Messages& messages, QObject* parent = nullptr);
+
+    // Fault data: as loaded, the model faults of the designated state, and its theoretical slip.
+    TFaultDataSet FDSet;
+    TFaultDataSet ModelFDSet;
+    TFaultDataSet TheoreticalFDSet;
+    bool FD_loaded = false;
+    QString FD_loaded_filename;
+
+    // Stress states of an inversion result and their weights.
+    TStressStates states;
+    std::vector<TStressTensor>& STSet = states.STSet;
+    bool ST_loaded = false;
+    QString ST_loaded_filename;
+    TPlottedNumbers plotted;
+
+    TStressTensor designated_ST{};
+    bool ST_designated = false;
+
+    TSessionSettings settings;
+
+    TFDPlotStyles fd_styles;
+    TSTPlotStyles st_styles;
+    TMohrPlotStyles mohr_styles;
+    TMisfitHistogram chart;
+
+    // Reading. A file that cannot be read is reported and leaves everything as it was.
+    // True when the data (and for a result, the states) are loaded.
+    bool read_FD(const QString& path);
+    bool read_IR(const QString& path);
+    void change_flag_FD_loaded(bool value, const QString& path = QString());
+    void change_flag_ST_loaded(bool value, const QString& path = QString());
+
+    // Designation. A designated state has no fitness and no number in a result.
+    void designate(const TStressTensor& st);
+    // sigma1 and sigma3 as a user types them, checked as the batch tool's --stress is.
+    bool designate(const Tazpl& sigma1, const Tazpl& sigma3, float phi);
+    // The fittest state of the result, or false with "Stress Tensor must be loaded.".
+    bool designate_fittest();
+    void change_flag_ST_designated(bool value);
+    const TStressTensor* fittest_state() const;
+
+    // Analysis of the loaded data under the designated state.
+    void calc_theoretical_slip_and_misfit(const TStressTensor& st);
+    void update_misfit();
+    int max_misfit() const { return ::max_misfit(settings.misfitmeasure); }
+    // Writes Le of every state and the numbers to plot; only while a result is loaded.
+    void update_plotted_numbers();
+
+    // Settings. A text that is refused is reported and the setting keeps its value.
+    bool set_enhance(QStringView text, QChar decimal_point);
+    bool set_dispersion(QStringView text, QChar decimal_point);
+    bool set_bin_size(QStringView text);
+    // False when the emphasis was already the chosen one.
+    bool set_emphasis(TEmphasis emphasis);
+    void set_tadpole_tail(bool on);
+    void set_color(bool on);
+    void set_plot_method(TPlotMethod method);
+    void set_projection(TProjection projection);
+    void set_theoretical_slip(bool on);
+    void set_model_faults(bool on);
+    void set_designated_axes(bool on);
+    // A designated state is analysed again under the new measure, with the bin size carried over.
+    void set_measure(TMifitMeasure measure);
+
+    // The layers of the fault-data plot now; the datum at selected is highlighted.
+    TFDPlotLayers FD_plot_layers(int selected = -1);
+    TSTDrawSettings ST_draw_settings() const;
+
+    // The four plots on any painter.
+    void draw_FD(QPainter& canvas, int selected = -1);
+    void draw_ST_frame(QPainter& canvas);
+    // The states as Le says; progress, if given, follows the drawing.
+    void draw_ST_states(QPainter& canvas, TDrawProgress* progress = nullptr);
+    void draw_Mohr(QPainter& canvas);
+    void draw_histogram(QPainter& canvas, QRect area);
+
+    // Saving. An empty path does nothing; a failure is reported and any previous file stays.
+    // Pictures take their format from the extension, an enhanced metafile for any other.
+    bool save_data_misfit(const QString& path);
+    bool save_data_theoretical(const QString& path);
+    bool save_data_stress_tensor(const QString& path);
+    bool save_graph_FD(const QString& path, double png_scale = 1, int selected = -1);
+    bool save_graph_ST(const QString& path, double png_scale = 1,
+                       TDrawProgress* progress = nullptr);
+    bool save_graph_Mohr(const QString& path, double png_scale = 1);
+    bool save_graph_misfit(const QString& path, QSize size, double png_scale = 1);
+
+signals:
+    void fault_data_changed();
+    void states_changed();
+    void designation_changed();
+    // Theoretical slip, misfits and stresses of the loaded data were computed again.
+    void analysis_changed();
+    void histogram_changed();
+    void settings_changed();
+
+private:
+    bool report(bool ok, const QString& error);
+    bool report_refusal(const QString& problem);
+    bool save_picture(const QString& path, QSize size, double png_scale,
+                      const TPictureDrawing& draw);
+
+    EventLog& log_;
+    Messages& messages_;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+// What the user sets in the three views, with the values a new session starts with, and the
+// check of every setting typed as text. The window's boxes and the batch tool's options go
+// through the same checks, so both give the same reason for a refused value.
+
+#include "plot/fd_plot.h"
+#include "plot/st_symbols.h"
+#include "stress/compatibility.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+struct TSessionSettings {
+    // The stress view.
+    float ef = 0.8f; // enhance factor
+    float df = 1.0f; // dispersion factor
+    TEmphasis emphasis = TEmphasis::Siz;
+    bool tadpole_tail = true;
+    bool color = true; // else grey
+    // The fault data view.
+    TPlotMethod plotmethod = TPlotMethod::TLD;
+    TProjection projection = TProjection::EArea;
+    // Layers shown once a stress state is designated.
+    bool theoretical_slip = true;
+    bool model_faults = true;
+    bool designated_axes = true;
+    // The compatibility view.
+    int misfit_bin_size = 10;
+    TMifitMeasure misfitmeasure = TMifitMeasure::SlipDir;
+};
+
+// Each takes a text into value and returns an empty string, or returns the message that tells
+// why the text was refused and leaves value alone. The decimal point is the locale's in the
+// window and '.' on the command line.
+QString check_enhance(QStringView text, QChar decimal_point, float& value);
+QString check_dispersion(QStringView text, QChar decimal_point, float& value);
+// The range of a bin size depends on the measure: 5 up to its largest misfit.
+QString check_bin_size(QStringView text, TMifitMeasure measure, int& value);
+
+// A bin size valid under the previous measure, carried over to the chosen one: it doubles or
+// halves, staying within the new range.
+int bin_size_for_measure(int bin_size, TMifitMeasure chosen);
+
+// A stress state typed as values: each axis within azimuth 0..360 and plunge 0..90, the ratio
+// within 0..1, and the axes within 1 degree of perpendicular (a designation puts sigma3 on the
+// girdle of sigma1; typed values are rounded). Empty, or the reason of the refusal.
+bool orientation_in_range(const Tazpl& axis);
+bool axes_perpendicular(const Tazpl& sigma1, const Tazpl& sigma3);
+QString check_stress_axes(const Tazpl& sigma1, const Tazpl& sigma3, double phi);
