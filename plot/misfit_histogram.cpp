@@ -186,9 +186,8 @@ TColorValue misfit_series_color(TDataType type) {
 }
 
 void set_misfit_axis_range(TMisfitHistogram& chart, TMifitMeasure measure) {
-    const bool slip = measure == TMifitMeasure::SlipDir;
-    chart.bottom_max = slip ? 180 : 90;
-    chart.bottom_increment = slip ? 20 : 10;
+    chart.bottom_max = max_misfit(measure);
+    chart.bottom_increment = chart.bottom_max / 9; // nine steps: 20 or 10
 }
 
 void fill_misfit_histogram(TMisfitHistogram& chart, const TFaultDataSet& set, int max_misfit,

@@ -32,6 +32,11 @@ bool TSession::report(bool ok, const QString& error) {
     return ok;
 }
 
+template <class T> void TSession::change_setting(T& field, T value) {
+    field = value;
+    emit settings_changed();
+}
+
 bool TSession::report_refusal(const QString& problem) {
     return report(problem.isEmpty(), problem);
 }
@@ -198,44 +203,36 @@ bool TSession::set_bin_size(QStringView text) {
 bool TSession::set_emphasis(TEmphasis emphasis) {
     if (emphasis == settings.emphasis)
         return false;
-    settings.emphasis = emphasis;
-    emit settings_changed();
+    change_setting(settings.emphasis, emphasis);
     return true;
 }
 
 void TSession::set_tadpole_tail(bool on) {
-    settings.tadpole_tail = on;
-    emit settings_changed();
+    change_setting(settings.tadpole_tail, on);
 }
 
 void TSession::set_color(bool on) {
-    settings.color = on;
-    emit settings_changed();
+    change_setting(settings.color, on);
 }
 
 void TSession::set_plot_method(TPlotMethod method) {
-    settings.plotmethod = method;
-    emit settings_changed();
+    change_setting(settings.plotmethod, method);
 }
 
 void TSession::set_projection(TProjection projection) {
-    settings.projection = projection;
-    emit settings_changed();
+    change_setting(settings.projection, projection);
 }
 
 void TSession::set_theoretical_slip(bool on) {
-    settings.theoretical_slip = on;
-    emit settings_changed();
+    change_setting(settings.theoretical_slip, on);
 }
 
 void TSession::set_model_faults(bool on) {
-    settings.model_faults = on;
-    emit settings_changed();
+    change_setting(settings.model_faults, on);
 }
 
 void TSession::set_designated_axes(bool on) {
-    settings.designated_axes = on;
-    emit settings_changed();
+    change_setting(settings.designated_axes, on);
 }
 
 void TSession::set_measure(TMifitMeasure measure) {

@@ -138,6 +138,7 @@ signals:
 private:
     bool report(bool ok, const QString& error);
     bool report_refusal(const QString& problem);
+    template <class T> void change_setting(T& field, T value);
     bool save_picture(const QString& path, QSize size, double png_scale,
                       const TPictureDrawing& draw);
 

@@ -17,7 +17,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -145,15 +144,11 @@ void TFormFD::build_controls() {
 
 void TFormFD::show_settings() {
     const TSessionSettings& settings = session_.settings;
-    const auto show = [](QAbstractButton* button, bool checked) {
-        const QSignalBlocker quiet(button); // the session holds the value already
-        button->setChecked(checked);
-    };
-    show(plot_method_items[settings.plotmethod == TPlotMethod::GCA ? 0 : 1], true);
-    show(projection_items[settings.projection == TProjection::EAngle ? 0 : 1], true);
-    show(CheckBoxTheoreticalSlip, settings.theoretical_slip);
-    show(CheckBoxModelFaults, settings.model_faults);
-    show(CheckBoxDesignatedAxes, settings.designated_axes);
+    set_checked_quietly(plot_method_items[settings.plotmethod == TPlotMethod::GCA ? 0 : 1], true);
+    set_checked_quietly(projection_items[settings.projection == TProjection::EAngle ? 0 : 1], true);
+    set_checked_quietly(CheckBoxTheoreticalSlip, settings.theoretical_slip);
+    set_checked_quietly(CheckBoxModelFaults, settings.model_faults);
+    set_checked_quietly(CheckBoxDesignatedAxes, settings.designated_axes);
 }
 
 QString TFormFD::run_open_dialog() {

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 QGroupBox* radio_group(const QString& title, const QString& first, const QString& second,
@@ -19,4 +20,9 @@ QGroupBox* radio_group(const QString& title, const QString& first, const QString
         layout->addWidget(item);
     }
     return box;
+}
+
+void set_checked_quietly(QAbstractButton* button, bool checked) {
+    const QSignalBlocker quiet(button);
+    button->setChecked(checked);
 }

@@ -21,7 +21,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -210,13 +209,9 @@ void TFormST::states_changed() {
 
 void TFormST::show_settings() {
     const TSessionSettings& settings = session_.settings;
-    const auto show = [](QAbstractButton* button, bool checked) {
-        const QSignalBlocker quiet(button); // the session holds the value already
-        button->setChecked(checked);
-    };
-    show(emphasis_items[settings.emphasis == TEmphasis::Num ? 0 : 1], true);
-    show(CheckBoxTadpoleTail, settings.tadpole_tail);
-    show(CheckBoxCLGS, settings.color);
+    set_checked_quietly(emphasis_items[settings.emphasis == TEmphasis::Num ? 0 : 1], true);
+    set_checked_quietly(CheckBoxTadpoleTail, settings.tadpole_tail);
+    set_checked_quietly(CheckBoxCLGS, settings.color);
     const bool number = settings.emphasis == TEmphasis::Num;
     for (QWidget* w :
          std::initializer_list<QWidget*>{EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown})

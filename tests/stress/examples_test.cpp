@@ -90,11 +90,8 @@ TEST(ExampleSites, ReadWithoutMessagesAndAgree) {
         // The result repeats the data file's data.
         EXPECT_EQ(first_difference(data, result_data), -1);
 
-        // The fittest state, as "best" designates it: highest fitness, then first in the file.
-        const TStressTensor* fittest = &states.STSet.front();
-        for (const TStressTensor& st : states.STSet)
-            if (st.L > fittest->L || (st.L == fittest->L && st.id < fittest->id))
-                fittest = &st;
+        const TStressTensor* fittest = fittest_state(states.STSet);
+        ASSERT_NE(fittest, nullptr);
         EXPECT_LT(axis_angle(fittest->e_vec[0], site.sigma1), site.fittest_within);
         EXPECT_LT(axis_angle(fittest->e_vec[2], site.sigma3), site.fittest_within);
     }

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -84,6 +87,23 @@ TEST(StressTensor, OtherAxisAndFitnessOrder) {
     seven.L = 7;
     EXPECT_EQ(compare_stress_by_L(three, seven), -4);
     EXPECT_EQ(compare_stress_by_L(seven, three), 4);
+}
+
+TEST(StressTensor, FittestIsTheFirstOfEqualsByNumber) {
+    // fitness and number of each state, index of the fittest (-1: none)
+    const std::pair<std::vector<std::pair<int, int>>, int> rows[] = {
+        {{}, -1},
+        {{{3, 1}, {7, 2}, {5, 3}}, 1},
+        {{{7, 9}, {7, 4}, {2, 1}}, 1}, // a sorted result need not list equals by number
+        {{{0, 1}}, 0},
+    };
+    for (const auto& [fitness_and_id, expected] : rows) {
+        std::vector<TStressTensor> states(fitness_and_id.size());
+        for (size_t i = 0; i < states.size(); ++i)
+            std::tie(states[i].L, states[i].id) = fitness_and_id[i];
+        const TStressTensor* best = fittest_state(states);
+        EXPECT_EQ(best ? int(best - states.data()) : -1, expected);
+    }
 }
 
 } // namespace

@@ -175,10 +175,15 @@ TEST(MainWindow, AboutBoxIsModelessAndCentred) {
     // 281 x 173, wider only as far as the font standing in for Arial needs.
     EXPECT_EQ(about.height(), 173);
     int right = 0;
+    QStringList texts;
     for (QLabel* label : about.findChildren<QLabel*>()) {
         EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
         right = std::max(right, label->geometry().right());
+        texts << label->text();
     }
+    // The version the build sets, with its date.
+    EXPECT_TRUE(texts.contains(QStringLiteral("version 1.10 (2013 Nov 29)")))
+        << texts.join(u'|').toStdString();
     EXPECT_EQ(about.width(), std::max(281, right + 7));
     EXPECT_EQ(about.windowTitle(), QStringLiteral("Quomtel"));
     EXPECT_LE((about.frameGeometry().center() - w.frameGeometry().center()).manhattanLength(), 2);

@@ -1,10 +1,8 @@
-// The documentation's pictures: the fittest state is designated by clicks
-// and every view is saved.
+// The documentation's pictures: the fittest state designated by clicks, every view saved.
 
 #include "app/screenshots.h"
 #include "plot/st_plot.h"
 #include "tests/ui/ui_fixture.h"
-#include "ui/st_view.h"
 
 #include <QEventLoop>
 #include <QImage>
@@ -18,8 +16,8 @@ namespace {
 TEST(Screenshots, DesignatesTheFittestStateAndSavesEveryView) {
     UiFixture ui;
     ui.window->open_file(QStringLiteral(QUOMTEL_EXAMPLES_DIR "/ridge_site.tlv"));
-    TFormST& st = *ui.window->st_view;
-    ASSERT_TRUE(ui.session().ST_loaded);
+    TSession& session = ui.session();
+    ASSERT_TRUE(session.ST_loaded);
 
     TScreenshotOptions options;
     options.folder = ui.folder.path(QStringLiteral("pictures"));
@@ -35,18 +33,16 @@ TEST(Screenshots, DesignatesTheFittestStateAndSavesEveryView) {
     loop.exec();
     ASSERT_EQ(error, QString());
 
-    // The state of largest fitness, the first of equals by number, as the batch tool takes it.
-    const TStressTensor* best = &ui.session().STSet.front();
-    for (const TStressTensor& s : ui.session().STSet)
-        if (s.L > best->L || (s.L == best->L && s.id < best->id))
-            best = &s;
-    ASSERT_TRUE(ui.session().ST_designated);
+    // The state the batch tool's "--stress best" takes.
+    const TStressTensor* best = session.fittest_state();
+    ASSERT_NE(best, nullptr);
+    ASSERT_TRUE(session.ST_designated);
     for (int k : {0, 2}) {
-        const float c = std::abs(dot_product3(ui.session().designated_ST.e_vec[size_t(k)],
+        const float c = std::abs(dot_product3(session.designated_ST.e_vec[size_t(k)],
                                               azpl_to_vector3(best->ax[size_t(k)])));
         EXPECT_GT(c, std::cos(1.5 * deg_to_rad)) << "axis " << k;
     }
-    EXPECT_NEAR(ui.session().designated_ST.sr, best->sr, 0.005);
+    EXPECT_NEAR(session.designated_ST.sr, best->sr, 0.005);
 
     const QStringList names = {"stress_view.png", "fault_data_view.png",
                                "fault_data_tangent_lineations.png", "compatibility_view.png",
