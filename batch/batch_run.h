@@ -1,7 +1,7 @@
 #pragma once
 
-// One batch run: reads the files, designates, and writes the outputs, calling what the window
-// calls in the order it calls it.
+// One batch run: the session the window works with, driven by the options: read the files,
+// designate, write the outputs.
 
 #include "batch/batch_options.h"
 #include "core/messages.h"

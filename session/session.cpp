@@ -181,8 +181,9 @@ void TSession::update_plotted_numbers() {
 bool TSession::set_enhance(QStringView text, QChar decimal_point) {
     if (!report_refusal(check_enhance(text, decimal_point, settings.ef)))
         return false;
+    // After the signal: the status bar counts the states of the last drawing until the next.
     emit settings_changed();
-    update_plotted_numbers(); // the status bar counts the states of the last drawing until the next
+    update_plotted_numbers();
     return true;
 }
 
