@@ -131,16 +131,22 @@ void draw_FD_frame(QPainter& canvas, const TFDPlotStyles& styles) {
 
 void draw_FD_set(QPainter& canvas, const TFDPlotStyles& styles, TProjection projection,
                  TPlotMethod plotmethod, const TFaultDataSet& set, TFDSetRole role, int selected) {
-    for (int i = 0; i < set.count(); ++i) {
+    const auto draw = [&](int i) {
         const TFaultData& fd = set.FDList[std::size_t(i)];
         if (fd.SDList.empty())
-            continue;
+            return;
         const TSlipSymbolSpec& symb = symbol_for(styles, role, fd, i == selected);
         if (plotmethod == TPlotMethod::GCA)
             draw_great_circle_datum(canvas, styles.basecircle, projection, symb, fd);
         else
             draw_tangent_datum(canvas, styles.basecircle, projection, symb, fd);
-    }
+    };
+    const bool highlighted = selected >= 0 && selected < set.count();
+    for (int i = 0; i < set.count(); ++i)
+        if (!highlighted || i != selected)
+            draw(i);
+    if (highlighted)
+        draw(selected); // over the others, so that no later datum hides it
 }
 
 void draw_designated_axes(QPainter& canvas, const TFDPlotStyles& styles, TProjection projection,

@@ -35,7 +35,7 @@ void draw_FD_frame(QPainter& canvas, const TFDPlotStyles& styles);
 enum class TFDSetRole { Loaded, Model, Theoretical };
 
 // Draws every datum of the set; for loaded data, the datum at index selected (if any) is drawn
-// with the highlight style.
+// last, with the highlight style.
 void draw_FD_set(QPainter& canvas, const TFDPlotStyles& styles, TProjection projection,
                  TPlotMethod plotmethod, const TFaultDataSet& set, TFDSetRole role,
                  int selected = -1);

@@ -23,8 +23,9 @@ double picture_scale(QSize picture, QSize area) {
 }
 
 QSize shown_picture_size(QSize picture, QSize area) {
+    // Rounded: a side cut short by the division would leave a pixel of the area unused.
     const double s = picture_scale(picture, area);
-    return QSize(int(picture.width() / s), int(picture.height() / s));
+    return QSize(int(std::lround(picture.width() / s)), int(std::lround(picture.height() / s)));
 }
 
 QPoint picture_point(QPoint area_point, QSize picture, QSize area) {

@@ -210,6 +210,7 @@ void TFormFD::ActionDrawExecute(QObject* sender) {
         QPainter canvas(&bmpFD);
         session_.draw_FD(canvas, ListBox->selected_row());
     }
+    drawn_projection_ = session_.settings.projection;
     ImageFD->set_picture(bmpFD);
     update_status_bar();
 }
@@ -242,7 +243,8 @@ void TFormFD::ImageFDMouseMove(QPoint p) {
     const TBaseCircle& net = session_.fd_styles.basecircle;
     if (!inside_net(p, net))
         return;
-    const Tazpl azpl = point_to_azpl(p, session_.settings.projection, net);
+    // The picture shown, not the radio buttons: they take effect at the next drawing.
+    const Tazpl azpl = point_to_azpl(p, drawn_projection_, net);
     status_panels[1]->setText(format_float(QStringLiteral("0.0"), azpl.az) + QStringLiteral(" / ") +
                               format_float(QStringLiteral("0.0"), azpl.pl));
 }

@@ -3,6 +3,7 @@
 // The fault data view: the stereonet of the session's fault data on the left, the numbered
 // list on the right. It holds the plot's bitmap and turns its controls into session calls.
 
+#include "plot/draw_operations.h"
 #include "ui/view_dock.h"
 
 #include <QImage>
@@ -64,4 +65,6 @@ private:
     TSession& session_;
     FileDialogs& dialogs_;
     bool drawing_from_list_ = false;
+    // The projection of the picture shown, which the mouse read-out reads.
+    TProjection drawn_projection_ = TProjection::EArea;
 };

@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -177,8 +178,15 @@ void TFormST::build_controls() {
     connect(ActionDraw, &QAction::triggered, this, &TFormST::ActionDrawExecute);
     connect(ButtonDraw, &QPushButton::clicked, this, &TFormST::ActionDrawExecute);
     connect(ButtonDesignate, &QPushButton::clicked, this, &TFormST::ButtonDesignateClick);
-    connect(EditEnhance, &TEditBox::left, this, [this] { ActionChangeEnhanceExecute(); });
-    connect(EditDispersion, &TEditBox::left, this, [this] { ActionChangeDispersionExecute(); });
+    // A message box about the text takes the focus: that is not the user leaving the box.
+    connect(EditEnhance, &TEditBox::left, this, [this] {
+        if (!checking_edit_)
+            ActionChangeEnhanceExecute();
+    });
+    connect(EditDispersion, &TEditBox::left, this, [this] {
+        if (!checking_edit_)
+            ActionChangeDispersionExecute();
+    });
     for (TEditBox* edit : {EditEnhance, EditDispersion})
         connect(edit, &TEditBox::enter_pressed, this, [this, edit] {
             ActionDrawExecute();
@@ -266,6 +274,7 @@ void TFormST::restore_edit(TEditBox* box, float value) {
 }
 
 bool TFormST::ActionChangeEnhanceExecute() {
+    const QScopedValueRollback checking(checking_edit_, true);
     if (session_.set_enhance(EditEnhance->text(), locale_decimal_point()))
         return true;
     restore_edit(EditEnhance, session_.settings.ef);
@@ -273,6 +282,7 @@ bool TFormST::ActionChangeEnhanceExecute() {
 }
 
 bool TFormST::ActionChangeDispersionExecute() {
+    const QScopedValueRollback checking(checking_edit_, true);
     if (session_.set_dispersion(EditDispersion->text(), locale_decimal_point()))
         return true;
     restore_edit(EditDispersion, session_.settings.df);

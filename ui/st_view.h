@@ -96,4 +96,5 @@ private:
     FileDialogs& dialogs_;
     QImage displayed_;
     QElapsedTimer since_repaint_;
+    bool checking_edit_ = false; // a box's text is being checked, perhaps with a message
 };

@@ -70,12 +70,15 @@ TEST(FDPlot, EmptyNetIsAGreyRingWithFourTicks) {
         EXPECT_TRUE(img.pixel(510, d) == white && img.pixel(1000 - d - 1, 510) == white) << d;
 }
 
-TEST(FDPlot, SelectedDatumIsRed) {
-    const TFaultDataSet set = one_datum(TDataType::Ful, 120, 60, TSense::N);
+TEST(FDPlot, SelectedDatumIsRedOverTheOthers) {
+    // Two data on one spot: the first, when picked, must not hide under the second.
+    TFaultDataSet set = one_datum(TDataType::Ful, 120, 60, TSense::N);
+    set.FDList.push_back(set.FDList[0]);
     const QPoint tip = tangent_lineation_points(styles().basecircle, TProjection::EArea, 10,
                                                 set.FDList[0].SDList[0], false)[1];
     for (const auto& [selected, colour] :
-         {std::pair{0, qRgb(255, 0, 0)}, std::pair{-1, qRgb(0, 0, 0)}}) {
+         {std::pair{0, qRgb(255, 0, 0)}, std::pair{1, qRgb(255, 0, 0)},
+          std::pair{-1, qRgb(0, 0, 0)}, std::pair{2, qRgb(0, 0, 0)}}) {
         TFDPlotLayers layers;
         layers.loaded = &set;
         layers.selected = selected;

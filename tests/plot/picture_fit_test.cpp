@@ -31,6 +31,8 @@ TEST(PictureFit, AreaPointsBecomePicturePoints) {
 
 TEST(PictureFit, ShownSizeKeepsTheAspectAndNeverEnlarges) {
     EXPECT_EQ(shown_picture_size(stress_picture, {1000, 700}), QSize(1000, 500));
+    // 2000 / (1 / 0.407) falls short of 814 in floating point: the side must not lose a pixel.
+    EXPECT_EQ(shown_picture_size(stress_picture, {814, 407}), QSize(814, 407));
     EXPECT_EQ(shown_picture_size(stress_picture, {3000, 3000}), stress_picture);
     EXPECT_EQ(shown_picture_size(square_picture, {600, 900}), QSize(600, 600));
     EXPECT_EQ(shown_picture_size(QSize(0, 0), {600, 900}), QSize(0, 0));

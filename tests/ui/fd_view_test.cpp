@@ -1,3 +1,4 @@
+#include "core/number_text.h"
 #include "plot/picture_fit.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/picture_area.h"
@@ -121,9 +122,22 @@ TEST(FaultDataView, RadioGroupsTakeEffectAtTheNextDrawing) {
     EXPECT_EQ(ui.session().settings.plotmethod, TPlotMethod::GCA);
     EXPECT_EQ(ui.session().settings.projection, TProjection::EAngle);
     EXPECT_EQ(fd.bmpFD, before);
+    // The read-out reads the picture shown until it is drawn again: a point at mid-plunge
+    // lies about 12 degrees apart in the two projections.
+    const QPoint p(500, 250);
+    const auto read_out = [&](TProjection projection) {
+        const Tazpl a = point_to_azpl(p, projection, ui.session().fd_styles.basecircle);
+        return format_float(QStringLiteral("0.0"), a.az) + QStringLiteral(" / ") +
+               format_float(QStringLiteral("0.0"), a.pl);
+    };
+    ASSERT_NE(read_out(TProjection::EArea), read_out(TProjection::EAngle));
+    fd.ImageFDMouseMove(p);
+    EXPECT_EQ(fd.status_panels[1]->text(), read_out(TProjection::EArea));
 
     fd.ButtonDraw->click();
     EXPECT_NE(fd.bmpFD, before);
+    fd.ImageFDMouseMove(p);
+    EXPECT_EQ(fd.status_panels[1]->text(), read_out(TProjection::EAngle));
 }
 
 } // namespace

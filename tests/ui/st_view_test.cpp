@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 struct STViewFixture : UiFixture {
@@ -87,6 +89,28 @@ TEST(StressView, EditBoxesRejectBadValues) {
     EXPECT_TRUE(st.ActionChangeEnhanceExecute());
     EXPECT_EQ(ui.session().settings.ef, 0.25f);
     EXPECT_EQ(ui.panel(2), QStringLiteral("ef = 0.25"));
+}
+
+TEST(StressView, EnterOnABadValueShowsOneMessage) {
+    // A real box takes the focus from the edit box while it is open.
+    const std::tuple<TEditBox * TFormST::*, const char*, const char*> rows[] = {
+        {&TFormST::EditEnhance, "1.5", "ef must be in [0, 1]"},
+        {&TFormST::EditDispersion, "abc", "invalid df"},
+    };
+    for (const auto& [edit, text, message] : rows) {
+        STViewFixture ui;
+        TFormST& st = ui.st();
+        st.emphasis_items[0]->click(); // the dispersion box works with Number
+        TEditBox* box = st.*edit;
+        QApplication::setActiveWindow(ui.window.get());
+        box->setFocus();
+        ASSERT_TRUE(box->hasFocus());
+        ui.messages.on_show = [&](const QString&) { st.ButtonDraw->setFocus(); };
+        box->setText(QString::fromLatin1(text));
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(ui.messages.shown, QStringList(QString::fromLatin1(message)));
+        EXPECT_FALSE(box->hasFocus()); // the focus did move
+    }
 }
 
 TEST(StressView, UpAndDownButtonsStepOnTheirGrids) {
