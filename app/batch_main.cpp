@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -14,9 +15,18 @@ void critical_only(QtMsgType type, const QMessageLogContext& context, const QStr
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
+// Past a file-size limit (ulimit -f) the system kills the writer without a word; ignored, the
+// write fails instead and the run reports the file it could not write and exits 1.
+void survive_file_size_limit() {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    survive_file_size_limit();
     qInstallMessageHandler(critical_only);
     // Fonts need a platform, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -26,6 +27,15 @@ QString choice(const QCommandLineParser& parser, const QString& name, const QStr
     if (!allowed.contains(value))
         throw Failure{QStringLiteral("--%1 must be %2, not '%3'")
                           .arg(name, allowed.join(QStringLiteral(" or ")), value)};
+    return value;
+}
+
+int positive_integer(const QString& text, const QString& name) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < 1)
+        throw Failure{QStringLiteral("--%1 must be an integer from 1 to %2, not '%3'")
+                          .arg(name, QString::number(INT_MAX), text)};
     return value;
 }
 
@@ -110,6 +120,7 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         value_option("plot-mohr", "Draws the Mohr diagram.", "FILE"),
         value_option("plot-histogram", "Draws the misfit histogram.", "FILE"),
         value_option("png-scale", "Scale of PNG pictures, 0..8 (1).", "S"),
+        value_option("max-symbols", "Most stress symbols, else no output (10000000).", "N"),
     });
 
     if (!parser.parse(arguments)) {
@@ -224,6 +235,8 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
                 throw Failure{QStringLiteral("--png-scale must be a number above 0, at most 8")};
             o.png_scale = scale;
         }
+        if (is_set("max-symbols"))
+            o.max_symbols = positive_integer(text("max-symbols"), QStringLiteral("max-symbols"));
 
         // The menu's conditions, known before anything is read: a failed read ends the run.
         const bool fault_data = !o.fault_data.isEmpty() || !o.inversion_result.isEmpty();

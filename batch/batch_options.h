@@ -38,6 +38,9 @@ struct TBatchOptions {
     QString plot_mohr;
     QString plot_histogram;
     double png_scale = 1;
+    // A stress picture of more symbols than this is refused: drawing one by one, a result with a
+    // few huge fitnesses would take hours.
+    int max_symbols = 10'000'000;
 };
 
 struct TBatchParse {

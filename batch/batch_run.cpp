@@ -30,6 +30,22 @@ void override_layers(TSession& session, const TBatchOptions& options) {
         session.set_designated_axes(*options.designated_axes);
 }
 
+// Whether the stress picture asked for stays within the symbols allowed; else the user is told.
+// The window asks before a long drawing; here nobody is there to answer.
+bool stress_plot_allowed(TSession& session, const TBatchOptions& options, Messages& messages) {
+    if (options.plot_stress.isEmpty())
+        return true;
+    session.update_plotted_numbers();
+    const int count = session.plotted.Nst_to_be_plotted;
+    if (count <= options.max_symbols)
+        return true;
+    messages.show(
+        QStringLiteral("the stress plot would draw %1 symbols, more than --max-symbols %2")
+            .arg(count)
+            .arg(options.max_symbols));
+    return false;
+}
+
 void print_text(TSession& session, const TBatchOptions& options, QTextStream& out) {
     if (options.statistics && session.ST_loaded)
         for (const QString& line : stress_statistics_lines(session.STSet))
@@ -76,12 +92,13 @@ QString one_line_message(const QString& text) {
 }
 
 void StreamMessages::show(const QString& text) {
-    stream_ << one_line_message(text) << '\n';
+    stream_ << one_line_message(message_box_text(text)) << '\n';
     stream_.flush();
 }
 
 bool StreamMessages::ask(const QString& caption, const QString& text) {
-    stream_ << one_line_message(caption + QStringLiteral(": ") + text) << " Yes\n";
+    stream_ << one_line_message(message_box_text(caption + QStringLiteral(": ") + text))
+            << " Yes\n";
     stream_.flush();
     return true;
 }
@@ -99,6 +116,9 @@ int run_batch(const TBatchOptions& options, Messages& messages, QTextStream& out
     if (!designate(session, options))
         return batch_failed;
     override_layers(session, options);
+    // Before any output: a refused run writes nothing, as for any other wrong command line.
+    if (!stress_plot_allowed(session, options, messages))
+        return batch_usage_error;
     return write_outputs(session, options, out) ? batch_ok : batch_failed;
 }
 

@@ -11,11 +11,11 @@
 #include <QTextStream>
 
 inline constexpr int batch_ok = 0;
-inline constexpr int batch_failed = 1; // a file could not be read or written, or invalid
-inline constexpr int batch_usage_error = 2;
+inline constexpr int batch_failed = 1;      // a file could not be read or written, or invalid
+inline constexpr int batch_usage_error = 2; // or a stress picture beyond --max-symbols
 
-// The messages the window shows in boxes, one line each on the stream. Questions are answered
-// Yes: nobody is there to answer them.
+// The messages the window shows in boxes, one line each on the stream, shortened as the box
+// shortens them. Questions are answered Yes: nobody is there to answer them.
 class StreamMessages : public Messages {
 public:
     explicit StreamMessages(QTextStream& stream) : stream_(stream) {}
@@ -32,7 +32,9 @@ QString one_line_message(const QString& text);
 // The histogram has no bitmap of its own in the window; pictures of it are this size.
 inline constexpr QSize batch_histogram_size{500, 500};
 
-// The outputs of options; printed text goes to out. Returns batch_ok or batch_failed.
+// The outputs of options; printed text goes to out. Returns batch_ok or batch_failed, or
+// batch_usage_error, with nothing written, when the stress picture would draw more symbols than
+// options.max_symbols (known only once the result is read).
 int run_batch(const TBatchOptions& options, Messages& messages, QTextStream& out);
 
 // The whole program after the application object exists: parses, runs, returns the status.

@@ -12,3 +12,9 @@ public:
     // A Yes/No question; true for Yes.
     virtual bool ask(const QString& caption, const QString& text) = 0;
 };
+
+// What a message shows of a text, in the window's box or on a line of the batch tool: its
+// middle gives way beyond a few thousand characters. A broken file can put megabytes into a
+// message (a CGP name line, say); a box lays out every character before it appears, which for a
+// megabyte takes many seconds, and a terminal would scroll for pages.
+QString message_box_text(const QString& text);

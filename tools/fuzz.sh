@@ -3,7 +3,8 @@
 # UndefinedBehaviorSanitizer, and runs each for the given number of seconds.
 # A finding (crash, sanitizer report, input slower than 1 s, allocation beyond the limit)
 # stops its target and leaves the input in build-fuzz/artifacts/; copy it into
-# fuzz/regressions/<target>/ once fixed, where the test suite replays it.
+# fuzz/regressions/<target>/ (make the folder if it is the first) once fixed, where the test
+# suite replays it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -25,11 +26,16 @@ for t in $targets; do
     corpus="$build/corpus/$t"
     mkdir -p "$corpus"
     echo "== $t: $seconds s"
-    # New inputs go to the working corpus; the seeds and kept regressions are read only.
+    # New inputs go to the working corpus; the seeds and kept regressions are read only. Git
+    # keeps no empty folder, and libFuzzer stops at a missing one: only those there are passed.
+    inputs=("$corpus")
+    for kept in "fuzz/corpus/$t" "fuzz/regressions/$t"; do
+        if [ -d "$kept" ]; then inputs+=("$kept"); fi
+    done
     if ! "$build/bin/${t}_fuzzer" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 \
         -malloc_limit_mb=256 -max_len=65536 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/${t}-" \
-        "$corpus" "fuzz/corpus/$t" "fuzz/regressions/$t" 2>"$build/$t.log"; then
+        "${inputs[@]}" 2>"$build/$t.log"; then
         status=1
         echo "   FINDING: see $build/$t.log and $build/artifacts/"
     fi

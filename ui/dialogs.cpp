@@ -23,14 +23,6 @@ QString qt_name_filters(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-QString message_box_text(const QString& text) {
-    constexpr qsizetype kept = 1000; // at each end: a long path keeps its folder and its name
-    if (text.size() <= 2 * kept + 100)
-        return text;
-    return text.first(kept) + QStringLiteral(" [... ") + QString::number(text.size() - 2 * kept) +
-           QStringLiteral(" characters ...] ") + text.last(kept);
-}
-
 void BoxMessages::show(const QString& text) {
     QMessageBox::information(parent_, QStringLiteral("Quomtel"), message_box_text(text));
 }

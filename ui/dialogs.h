@@ -28,11 +28,6 @@ public:
 // Turns "Description|*.a;*.b|..." into Qt's ";;"-separated "Description (*.a *.b)" list.
 QString qt_name_filters(const QString& filter);
 
-// What a message box shows of a text: its middle gives way beyond a few thousand characters. A
-// broken file can put megabytes into a message (a CGP name line, say), and a box lays out every
-// character before it appears, which for a megabyte takes many seconds.
-QString message_box_text(const QString& text);
-
 class BoxMessages : public Messages {
 public:
     explicit BoxMessages(QWidget* parent = nullptr) : parent_(parent) {}

@@ -16,9 +16,13 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
 
 namespace {
 
@@ -42,6 +46,24 @@ BatchRun run(QStringList arguments) {
 
 QStringList lines_of(const QString& text) {
     return text.split(u'\n', Qt::SkipEmptyParts);
+}
+
+// An inversion result of one datum and a state of each fitness, with the CGP file named cgp
+// beside it, unless that name is too long for a file.
+QString write_result(const TempFolder& dir, const std::vector<long long>& fitness,
+                     const QByteArray& cgp = "site.cgp") {
+    const QByteArray n = QByteArray::number(qsizetype(fitness.size()));
+    QByteArray result = "1\r\nF 120 30 120 30 N\r\n" + n + "\r\n" + n + "\r\n" + cgp + "\r\n";
+    QByteArray states = n + "\r\n";
+    for (size_t i = 0; i < fitness.size(); ++i) {
+        result +=
+            QByteArray::number(qsizetype(i + 1)) + ' ' + QByteArray::number(fitness[i]) + "\r\n";
+        states += QByteArray::number(qsizetype(i * 40)) + " 80 " +
+                  QByteArray::number(qsizetype(i * 40 + 180)) + " 10 0.5\r\n";
+    }
+    if (cgp.size() < 200)
+        dir.write(QString::fromUtf8(cgp), states);
+    return dir.write(QStringLiteral("site.tlv"), result);
 }
 
 // What the window holds after opening the example result and designating its fittest state.
@@ -73,6 +95,7 @@ TEST(BatchOptions, DefaultsAreTheWindowsInitialSettings) {
     EXPECT_EQ(o.settings.projection, TProjection::EArea);
     EXPECT_FALSE(o.theoretical_slip || o.model_faults || o.designated_axes);
     EXPECT_DOUBLE_EQ(o.png_scale, 1);
+    EXPECT_EQ(o.max_symbols, 10'000'000);
 }
 
 TEST(BatchOptions, EveryOptionIsTaken) {
@@ -123,7 +146,9 @@ TEST(BatchOptions, EveryOptionIsTaken) {
                                                  "--plot-histogram",
                                                  "h.emf",
                                                  "--png-scale",
-                                                 "2"});
+                                                 "2",
+                                                 "--max-symbols",
+                                                 " 2147483647"});
     ASSERT_EQ(p.kind, TBatchParse::Kind::Run) << p.text.toStdString();
     const TBatchOptions& o = p.options;
     EXPECT_EQ(o.stress, TBatchStress::Axes);
@@ -144,6 +169,7 @@ TEST(BatchOptions, EveryOptionIsTaken) {
     EXPECT_TRUE(o.statistics && o.list_fault_data);
     EXPECT_EQ(o.plot_fault_data, QStringLiteral("f.PNG"));
     EXPECT_DOUBLE_EQ(o.png_scale, 2);
+    EXPECT_EQ(o.max_symbols, INT_MAX);
 
     const TBatchParse best =
         parse_batch_arguments({"quomtel-batch", "--inversion-result", "r.tlv", "--stress", "best"});
@@ -161,32 +187,15 @@ TEST(BatchOptions, PerpendicularityAllowsOneDegree) {
 TEST(BatchOptions, HelpAndVersionExitZero) {
     const BatchRun help = run({"--help"});
     EXPECT_EQ(help.status, batch_ok);
-    for (const char* name : {"--fault-data",
-                             "--inversion-result",
-                             "--stress",
-                             "--measure",
-                             "--bin-size",
-                             "--enhance",
-                             "--dispersion",
-                             "--emphasis",
-                             "--tails",
-                             "--colour",
-                             "--plot-method",
-                             "--projection",
-                             "--theoretical-slip",
-                             "--model-faults",
-                             "--designated-axes",
-                             "--write-misfit",
-                             "--write-theoretical",
-                             "--write-stress-tensor",
-                             "--statistics",
-                             "--list-fault-data",
-                             "--plot-fault-data",
-                             "--plot-stress",
-                             "--plot-mohr",
-                             "--plot-histogram",
-                             "--png-scale",
-                             "--version"}) {
+    for (const char* name : {"--fault-data",       "--inversion-result",  "--stress",
+                             "--measure",          "--bin-size",          "--enhance",
+                             "--dispersion",       "--emphasis",          "--tails",
+                             "--colour",           "--plot-method",       "--projection",
+                             "--theoretical-slip", "--model-faults",      "--designated-axes",
+                             "--write-misfit",     "--write-theoretical", "--write-stress-tensor",
+                             "--statistics",       "--list-fault-data",   "--plot-fault-data",
+                             "--plot-stress",      "--plot-mohr",         "--plot-histogram",
+                             "--png-scale",        "--max-symbols",       "--version"}) {
         const QStringList hits = help.out.split(u'\n').filter(QString::fromLatin1(name));
         EXPECT_FALSE(hits.isEmpty()) << name;
     }
@@ -241,6 +250,10 @@ TEST(BatchOptions, EveryUsageErrorExitsTwoWithOneLineReason) {
         {{"--fault-data", "a", "--plot-stress", "noext"}, "picture format of 'noext'"},
         {{"--fault-data", "a", "--png-scale", "0"}, "--png-scale"},
         {{"--fault-data", "a", "--png-scale", "9"}, "--png-scale"},
+        {{"--fault-data", "a", "--max-symbols", "0"}, "--max-symbols must be an integer"},
+        {{"--fault-data", "a", "--max-symbols", "1e7"}, "--max-symbols must be an integer"},
+        {{"--fault-data", "a", "--max-symbols", "2.5"}, "--max-symbols must be an integer"},
+        {{"--fault-data", "a", "--max-symbols", "2147483648"}, "--max-symbols must be an integer"},
         {{"--fault-data", "a", "--write-misfit", "m"},
          "Fault Data must be loaded AND Stress State must be designated."},
         {{"--stress", "10/80,190/10,0.5", "--write-theoretical", "t"},
@@ -456,5 +469,113 @@ TEST(BatchRun, PngScaleAndPicturesWithoutData) {
     EXPECT_EQ(QImage(dir.path("s.png")).size(), QSize(1000, 500));
     EXPECT_EQ(QImage(dir.path("h.png")).size(), QSize(250, 250));
 }
+
+struct SymbolLimitCase {
+    const char* what;
+    std::vector<long long> fitness;
+    QStringList arguments;
+    int status;
+    const char* message; // the one line on standard error when refused
+};
+
+// The count is known only once the result is read: a refused run stops before any output, and
+// --max-symbols bounds the symbols of Number emphasis and the states of Size.
+TEST(BatchRun, StressPictureBeyondMaxSymbolsWritesNothing) {
+    const QString limit = QStringLiteral("--max-symbols");
+    const QStringList number = {"--emphasis", "number", "--enhance", "0"};
+    const std::vector<SymbolLimitCase> cases = {
+        {"number: 1 + 3 + 3 symbols", {1, 3, 3}, number + QStringList{limit, "7"}, batch_ok, ""},
+        {"number: one too many",
+         {1, 3, 3},
+         number + QStringList{limit, "6"},
+         batch_usage_error,
+         "the stress plot would draw 7 symbols, more than --max-symbols 6"},
+        {"size: one symbol a state",
+         {1, 3, 3},
+         {"--emphasis", "size", "--enhance", "0", limit, "2"},
+         batch_usage_error,
+         "the stress plot would draw 3 symbols, more than --max-symbols 2"},
+        {"enhanced by 0.8: the weakest state drops out",
+         {1, 3, 3},
+         {"--emphasis", "number", limit, "1"},
+         batch_usage_error,
+         "the stress plot would draw 2 symbols, more than --max-symbols 1"},
+        {"size within the limit", {1, 3, 3}, {"--enhance", "0", limit, "3"}, batch_ok, ""},
+        // Drawing these would take hours: refused at once by the default limit.
+        {"two huge fitnesses over a small one",
+         {5, INT_MAX, INT_MAX},
+         number,
+         batch_usage_error,
+         "the stress plot would draw 858993473 symbols, more than --max-symbols 10000000"},
+    };
+    for (const SymbolLimitCase& c : cases) {
+        TempFolder dir;
+        const QString result = write_result(dir, c.fitness);
+        const BatchRun r =
+            run(QStringList{"--inversion-result", result, "--statistics", "--write-stress-tensor",
+                            dir.path("s.txt"), "--plot-mohr", dir.path("m.svg"), "--plot-stress",
+                            dir.path("s.png")} +
+                c.arguments);
+        EXPECT_EQ(r.status, c.status) << c.what << ": " << r.err.toStdString();
+        const bool written = c.status == batch_ok;
+        EXPECT_EQ(r.err, written ? QString() : QString::fromLatin1(c.message) + u'\n') << c.what;
+        EXPECT_EQ(r.out.isEmpty(), !written) << c.what;
+        for (const char* output : {"s.txt", "m.svg", "s.png"})
+            EXPECT_EQ(QFileInfo::exists(dir.path(output)), written) << c.what << ": " << output;
+    }
+
+    // Without a stress picture the limit does not matter.
+    TempFolder dir;
+    const BatchRun r = run({"--inversion-result", write_result(dir, {1, 3, 3}), "--statistics",
+                            "--emphasis", "number", limit, "1"});
+    EXPECT_EQ(r.status, batch_ok) << r.err.toStdString();
+}
+
+// What the window's box would show, on one line: a 10 MB CGP name keeps only its ends.
+TEST(BatchRun, LongMessagesAreShortenedAsTheBoxShortensThem) {
+    TempFolder dir;
+    const QByteArray name(10 << 20, 'x');
+    const BatchRun r = run({"--inversion-result", write_result(dir, {1, 3}, name), "--statistics"});
+    const QStringList cgp = lines_of(r.err).filter(QStringLiteral("CGP File  ["));
+    ASSERT_FALSE(cgp.isEmpty()) << r.err.left(300).toStdString();
+    for (const QString& line : cgp) {
+        EXPECT_LT(line.size(), 2200);
+        EXPECT_TRUE(line.endsWith(QStringLiteral("xxx]  not found."))) << line.toStdString();
+        EXPECT_TRUE(line.contains(QStringLiteral(" characters ...] "))) << line.toStdString();
+    }
+    EXPECT_LT(r.err.size(), 10'000);
+
+    // A question too, answered on its line.
+    QString text;
+    QTextStream stream(&text);
+    EXPECT_TRUE(StreamMessages(stream).ask(QStringLiteral("Q"), QString(5000, u'y')));
+    EXPECT_EQ(text, message_box_text(QStringLiteral("Q: ") + QString(5000, u'y')) + " Yes\n");
+}
+
+#ifdef __linux__
+// Beyond a file-size limit the program is not killed: it names the file it could not write and
+// exits 1. Runs the built program beside this test under the shell's ulimit.
+TEST(BatchRun, FileSizeLimitFailsTheWriteWithItsReason) {
+    const QString program =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/quomtel-batch");
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "quomtel-batch is not built beside the test";
+    TempFolder dir;
+    const QString picture = dir.path("x.png");
+    QProcess process;
+    process.start(QStringLiteral("sh"),
+                  {"-c", "ulimit -f 1 && exec \"$0\" \"$@\"", program, "--inversion-result",
+                   result_path, "--stress", "best", "--plot-stress", picture});
+    ASSERT_TRUE(process.waitForFinished(60'000));
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << err.toStdString();
+    EXPECT_EQ(process.exitCode(), batch_failed) << err.toStdString();
+    const QStringList lines = lines_of(err);
+    ASSERT_EQ(lines.size(), 1) << err.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Cannot write file [") + picture +
+                                    QStringLiteral("]: ")))
+        << lines[0].toStdString();
+}
+#endif
 
 } // namespace
