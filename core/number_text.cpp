@@ -6,7 +6,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -69,9 +71,13 @@ enum class Kind { Literal, IntDigit, Point, FracDigit, Exponent };
 
 struct Item {
     Kind kind = Kind::Literal;
-    QChar ch;
+    QChar ch;                 // exponent: its letter
     bool sign_always = false; // exponent: "E+" shows "+" as well
     int min_digits = 1;       // exponent digits
+    qsizetype begin = 0;      // literal: its run of the pattern text
+    qsizetype end = 0;
+    int utf8_begin = 0; // literal: its run in TNumberFormat's encoded literals
+    int utf8_end = 0;
 };
 
 struct Pattern {
@@ -81,6 +87,7 @@ struct Pattern {
     int frac_count = 0;
     int frac_mandatory = 0; // up to the rightmost fraction "0"
     bool exponent = false;
+    int exponent_digits = 0; // the least shown
 };
 
 Pattern parse_pattern(const QString& text) {
@@ -116,9 +123,16 @@ Pattern parse_pattern(const QString& text) {
             }
             --i;
             e.min_digits = std::max(e.min_digits, 1);
+            p.exponent_digits = e.min_digits;
             p.items.push_back(e);
+        } else if (!p.items.empty() && p.items.back().kind == Kind::Literal &&
+                   p.items.back().end == i) {
+            ++p.items.back().end; // one run keeps a surrogate pair together
         } else {
-            p.items.push_back({Kind::Literal, c});
+            Item literal{Kind::Literal, c};
+            literal.begin = i;
+            literal.end = i + 1;
+            p.items.push_back(literal);
         }
     }
     if (leftmost_int_zero >= 0)
@@ -136,11 +150,156 @@ Pattern parse_pattern(const QString& text) {
     return p;
 }
 
-QString non_finite_text(double value) {
+const char* non_finite_text(double value) {
     if (std::isnan(value))
-        return QStringLiteral("NaN");
-    return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+        return "NaN";
+    return value < 0 ? "-INF" : "INF";
 }
+
+// The rounded magnitude in units of the pattern's last digit, as digits without leading zeros
+// ("" for zero), with the exponent of an exponent pattern. The general way, through the 15-digit
+// decimal form.
+std::string rounded_digits(const Pattern& p, double magnitude, int& exponent) {
+    const Decimal15 d = to_decimal15(magnitude);
+    const int f = p.frac_count;
+    exponent = 0;
+    if (!p.exponent)
+        return round_at(d, -f);
+    std::string n;
+    const int int_digits = std::max(1, p.int_mandatory);
+    const int total = int_digits + f;
+    if (d.digits[0] != '0') {
+        int last = d.exponent - total + 1;
+        n = round_at(d, last);
+        if (static_cast<int>(n.size()) > total) { // 9.96 -> 10.0: one digit too many
+            n.pop_back();
+            ++last;
+        }
+        exponent = last + f;
+    }
+    return n;
+}
+
+constexpr std::array<double, 16> powers_of_ten = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// rounded_digits of a fixed-point pattern straight from the binary value, into the end of buf.
+// Below 1e9 units, the 15-digit form is within 5e-6 units of the exact value and the product
+// computed here within 1.2e-7: more than 1e-5 away from a half, all three round to the same
+// integer. Closer cases, and larger values, are left to the general way (false).
+bool fast_rounded_digits(const Pattern& p, double magnitude, std::array<char, 24>& buf,
+                         std::string_view& n) {
+    if (p.exponent || p.frac_count >= static_cast<int>(powers_of_ten.size()))
+        return false;
+    const double scaled = magnitude * powers_of_ten[static_cast<size_t>(p.frac_count)];
+    if (!(scaled < 1e9))
+        return false;
+    const double whole = std::floor(scaled);
+    const double rest = scaled - whole; // exact
+    if (std::fabs(rest - 0.5) <= 1e-5)
+        return false;
+    auto units = static_cast<std::uint64_t>(whole) + (rest > 0.5 ? 1 : 0);
+    char* const end = buf.data() + buf.size();
+    char* first = end;
+    for (; units != 0; units /= 10)
+        *--first = static_cast<char>('0' + units % 10);
+    n = std::string_view(first, static_cast<size_t>(end - first));
+    return true;
+}
+
+// Writes the number through sink: reserve(characters besides point and literals), ascii(c),
+// point() and literal(item). n and exponent as from rounded_digits.
+template <typename Sink>
+void put_number(const Pattern& p, std::string_view n, int exponent, bool negative, Sink& sink) {
+    const int f = p.frac_count;
+    const int size = static_cast<int>(n.size());
+    const int int_size = std::max(size - f, 0);
+    const int width = std::max(int_size, p.int_mandatory); // with the leading zeros
+    const int pad = width - int_size;
+    auto int_digit = [&](int i) { return i < pad ? '0' : n[static_cast<size_t>(i - pad)]; };
+    auto frac_digit = [&](int j) {
+        const int k = size - f + j;
+        return k < 0 ? '0' : n[static_cast<size_t>(k)];
+    };
+    int frac_shown = f;
+    while (frac_shown > p.frac_mandatory && frac_digit(frac_shown - 1) == '0')
+        --frac_shown;
+
+    // Sign, digits, and an exponent's letter, sign and up to 10 digits.
+    sink.reserve(1 + width + f + (p.exponent ? 2 + std::max(p.exponent_digits, 10) : 0));
+    bool minus_pending = negative && !n.empty();
+    auto before_number_char = [&] {
+        if (minus_pending) {
+            sink.ascii('-');
+            minus_pending = false;
+        }
+    };
+    int int_index = 0;
+    int frac_index = 0;
+    for (const Item& item : p.items) {
+        switch (item.kind) {
+        case Kind::Literal:
+            sink.literal(item);
+            break;
+        case Kind::IntDigit: {
+            // Placeholders are filled from the right; the leftmost also takes any excess digits.
+            const int from_right = p.int_count - 1 - int_index;
+            if (int_index == 0) {
+                for (int i = 0; i < width - p.int_count; ++i) {
+                    before_number_char();
+                    sink.ascii(int_digit(i));
+                }
+            }
+            if (from_right < width) {
+                before_number_char();
+                sink.ascii(int_digit(width - 1 - from_right));
+            }
+            ++int_index;
+            break;
+        }
+        case Kind::Point:
+            if (frac_shown > 0) {
+                before_number_char();
+                sink.point();
+            }
+            break;
+        case Kind::FracDigit:
+            if (frac_index < frac_shown) {
+                before_number_char();
+                sink.ascii(frac_digit(frac_index));
+            }
+            ++frac_index;
+            break;
+        case Kind::Exponent: {
+            sink.ascii(static_cast<char>(item.ch.unicode()));
+            if (exponent < 0)
+                sink.ascii('-');
+            else if (item.sign_always)
+                sink.ascii('+');
+            std::array<char, 12> digits{};
+            const auto res =
+                std::to_chars(digits.data(), digits.data() + digits.size(), std::abs(exponent));
+            for (auto i = res.ptr - digits.data(); i < item.min_digits; ++i)
+                sink.ascii('0');
+            for (const char* c = digits.data(); c != res.ptr; ++c)
+                sink.ascii(*c);
+            break;
+        }
+        }
+    }
+}
+
+struct QStringSink {
+    QString& out;
+    QStringView pattern;
+    QChar decimal_point;
+    void reserve(int digits) { out.reserve(pattern.size() + digits); }
+    void ascii(char c) { out.append(QLatin1Char(c)); }
+    void point() { out.append(decimal_point); }
+    void literal(const Item& item) {
+        out.append(pattern.sliced(item.begin, item.end - item.begin));
+    }
+};
 
 } // namespace
 
@@ -155,95 +314,90 @@ QString format_float(const QString& pattern, double value) {
 
 QString format_float(const QString& pattern, double value, QChar decimal_point) {
     if (!std::isfinite(value))
-        return non_finite_text(value);
+        return QString::fromLatin1(non_finite_text(value));
     const Pattern p = parse_pattern(pattern);
     if (p.int_count == 0)
         return pattern; // no digit placeholder: nothing of the value is shown
-
-    const Decimal15 d = to_decimal15(std::fabs(value));
-    const int f = p.frac_count;
-    std::string n; // the rounded magnitude in units of the last fraction digit
     int exponent = 0;
-    if (p.exponent) {
-        const int int_digits = std::max(1, p.int_mandatory);
-        const int total = int_digits + f;
-        if (d.digits[0] != '0') {
-            int last = d.exponent - total + 1;
-            n = round_at(d, last);
-            if (static_cast<int>(n.size()) > total) { // 9.96 -> 10.0: one digit too many
-                n.pop_back();
-                ++last;
-            }
-            exponent = last + f;
-        }
-    } else {
-        n = round_at(d, -f);
-    }
-
-    const size_t fu = static_cast<size_t>(f);
-    std::string int_part = n.size() > fu ? n.substr(0, n.size() - fu) : std::string();
-    std::string frac_part =
-        n.size() >= fu ? n.substr(n.size() - fu) : std::string(fu - n.size(), '0') + n;
-    if (static_cast<int>(int_part.size()) < p.int_mandatory)
-        int_part.insert(0, static_cast<size_t>(p.int_mandatory) - int_part.size(), '0');
-    int frac_shown = f;
-    while (frac_shown > p.frac_mandatory && frac_part[static_cast<size_t>(frac_shown) - 1] == '0')
-        --frac_shown;
-
-    const int width = static_cast<int>(int_part.size());
-    bool minus_pending = value < 0 && !n.empty();
+    const std::string n = rounded_digits(p, std::fabs(value), exponent);
     QString out;
-    out.reserve(pattern.size() + width + 4);
-    auto put_number_char = [&](QChar c) {
-        if (minus_pending) {
-            out.append(u'-');
-            minus_pending = false;
-        }
-        out.append(c);
-    };
-
-    int int_index = 0;
-    int frac_index = 0;
-    for (const Item& item : p.items) {
-        switch (item.kind) {
-        case Kind::Literal:
-            out.append(item.ch);
-            break;
-        case Kind::IntDigit: {
-            // Placeholders are filled from the right; the leftmost also takes any excess digits.
-            const int from_right = p.int_count - 1 - int_index;
-            if (int_index == 0) {
-                for (int i = 0; i < width - p.int_count; ++i)
-                    put_number_char(QLatin1Char(int_part[static_cast<size_t>(i)]));
-            }
-            if (from_right < width)
-                put_number_char(QLatin1Char(int_part[static_cast<size_t>(width - 1 - from_right)]));
-            ++int_index;
-            break;
-        }
-        case Kind::Point:
-            if (frac_shown > 0)
-                put_number_char(decimal_point);
-            break;
-        case Kind::FracDigit:
-            if (frac_index < frac_shown)
-                put_number_char(QLatin1Char(frac_part[static_cast<size_t>(frac_index)]));
-            ++frac_index;
-            break;
-        case Kind::Exponent: {
-            out.append(item.ch);
-            if (exponent < 0)
-                out.append(u'-');
-            else if (item.sign_always)
-                out.append(u'+');
-            const QString digits = QString::number(std::abs(exponent));
-            out.append(QString(std::max<qsizetype>(0, item.min_digits - digits.size()), u'0'));
-            out.append(digits);
-            break;
-        }
-        }
-    }
+    QStringSink sink{out, pattern, decimal_point};
+    put_number(p, n, exponent, value < 0, sink);
     return out;
+}
+
+struct TNumberFormat::Parsed {
+    Pattern pattern;
+    QByteArray literals;      // the literal runs, UTF-8 encoded
+    QByteArray point;         // the decimal point, UTF-8 encoded
+    QByteArray whole_pattern; // for a pattern without digit placeholders
+};
+
+TNumberFormat::TNumberFormat(const QString& pattern, QChar decimal_point) {
+    auto parsed = std::make_shared<Parsed>();
+    parsed->pattern = parse_pattern(pattern);
+    // Runs encoded whole, as QString::toUtf8 encodes them within a line.
+    for (Item& item : parsed->pattern.items) {
+        if (item.kind != Kind::Literal)
+            continue;
+        item.utf8_begin = static_cast<int>(parsed->literals.size());
+        parsed->literals += pattern.sliced(item.begin, item.end - item.begin).toUtf8();
+        item.utf8_end = static_cast<int>(parsed->literals.size());
+    }
+    parsed->point = QString(decimal_point).toUtf8();
+    parsed->whole_pattern = pattern.toUtf8();
+    parsed_ = std::move(parsed);
+}
+
+namespace {
+
+// Writes into room made at the end of the array: one size check per number, not per byte.
+struct Utf8Sink {
+    QByteArray& out;
+    const QByteArray& literals;
+    const QByteArray& encoded_point;
+    char* w = nullptr; // the write position
+    void reserve(int digits) {
+        const qsizetype at = out.size();
+        out.resize(at + literals.size() + encoded_point.size() + digits);
+        w = out.data() + at;
+    }
+    void finish() { out.resize(w - out.constData()); }
+    void ascii(char c) { *w++ = c; }
+    void put(const char* bytes, qsizetype size) {
+        std::copy_n(bytes, size, w);
+        w += size;
+    }
+    void point() { put(encoded_point.constData(), encoded_point.size()); }
+    void literal(const Item& item) {
+        put(literals.constData() + item.utf8_begin, item.utf8_end - item.utf8_begin);
+    }
+};
+
+} // namespace
+
+void TNumberFormat::append_utf8(QByteArray& out, double value) const {
+    const Parsed& f = *parsed_;
+    if (!std::isfinite(value)) {
+        out.append(non_finite_text(value));
+        return;
+    }
+    if (f.pattern.int_count == 0) {
+        out.append(f.whole_pattern);
+        return;
+    }
+    const double magnitude = std::fabs(value);
+    std::array<char, 24> buf;
+    std::string_view n;
+    std::string general;
+    int exponent = 0;
+    if (!fast_rounded_digits(f.pattern, magnitude, buf, n)) {
+        general = rounded_digits(f.pattern, magnitude, exponent);
+        n = general;
+    }
+    Utf8Sink sink{out, f.literals, f.point};
+    put_number(f.pattern, n, exponent, value < 0, sink);
+    sink.finish();
 }
 
 QString align_right(const QString& text, int width) {

@@ -6,15 +6,31 @@
 // an exponent; every other character is copied. Values are rounded to the pattern's last digit,
 // halves away from zero, from their shortest 15-digit decimal form.
 
+#include <QByteArray>
 #include <QChar>
 #include <QString>
 #include <QStringView>
+
+#include <memory>
 
 // The decimal separator of the current default locale.
 QChar locale_decimal_point();
 
 QString format_float(const QString& pattern, double value);
 QString format_float(const QString& pattern, double value, QChar decimal_point);
+
+// A pattern parsed once, for writers that format many numbers by the same few patterns.
+// Appends exactly the UTF-8 encoding of format_float(pattern, value, decimal_point); most values
+// are rounded without their 15-digit form, and nothing is allocated for them.
+class TNumberFormat {
+public:
+    TNumberFormat(const QString& pattern, QChar decimal_point);
+    void append_utf8(QByteArray& out, double value) const;
+
+private:
+    struct Parsed;
+    std::shared_ptr<const Parsed> parsed_;
+};
 
 // "%Ns": right-aligns text in at least width columns; never cuts it.
 QString align_right(const QString& text, int width);

@@ -175,11 +175,14 @@ bool write_file_atomically(const QString& path, const QByteArray& bytes, QString
     return true;
 }
 
+void append_text_line(QByteArray& bytes, QStringView line) {
+    bytes += line.toUtf8();
+    end_text_line(bytes);
+}
+
 bool write_text_lines(const QString& path, const QStringList& lines, QString* error) {
     QByteArray bytes;
-    for (const QString& line : lines) {
-        bytes += line.toUtf8();
-        bytes += "\r\n";
-    }
+    for (const QString& line : lines)
+        append_text_line(bytes, line);
     return write_file_atomically(path, bytes, error);
 }

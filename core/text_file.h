@@ -2,8 +2,10 @@
 
 // Whole-file text reading and atomic writing.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 struct TTextReadResult {
     bool ok = false;
@@ -20,6 +22,13 @@ QStringList decode_text_lines(const QByteArray& bytes);
 // Every line ended by CR LF, UTF-8 without byte-order mark. The target is replaced atomically:
 // a failed save leaves any previous file intact. Returns false with a reason in *error.
 bool write_text_lines(const QString& path, const QStringList& lines, QString* error);
+
+// The bytes write_text_lines writes, for writers that build them piece by piece: a line's
+// UTF-8 text, then end_text_line.
+void append_text_line(QByteArray& bytes, QStringView line);
+inline void end_text_line(QByteArray& bytes) {
+    bytes.append("\r\n", 2);
+}
 
 // Replaces the file at path with bytes, atomically as above.
 bool write_file_atomically(const QString& path, const QByteArray& bytes, QString* error);

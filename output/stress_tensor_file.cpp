@@ -8,11 +8,21 @@
 
 namespace {
 
-QString data_line(const TStressTensor& st, int k, QChar point) {
-    const QString angle = QStringLiteral(" ##0.0");
-    return finite_field(angle, st.ax[0].az, 0, point) + finite_field(angle, st.ax[0].pl, 0, point) +
-           finite_field(angle, st.ax[2].az, 0, point) + finite_field(angle, st.ax[2].pl, 0, point) +
-           finite_field(QStringLiteral(" #0.000"), st.sr, 0, point) + u' ' + QString::number(k);
+struct TStateFormats {
+    explicit TStateFormats(QChar point)
+        : angle(QStringLiteral(" ##0.0"), point), ratio(QStringLiteral(" #0.000"), point) {}
+    TNumberFormat angle, ratio;
+};
+
+void append_data_line(QByteArray& bytes, const TStressTensor& st, int k, const TStateFormats& f) {
+    append_finite_field(bytes, f.angle, st.ax[0].az, 0);
+    append_finite_field(bytes, f.angle, st.ax[0].pl, 0);
+    append_finite_field(bytes, f.angle, st.ax[2].az, 0);
+    append_finite_field(bytes, f.angle, st.ax[2].pl, 0);
+    append_finite_field(bytes, f.ratio, st.sr, 0);
+    bytes += ' ';
+    bytes += QByteArray::number(k);
+    end_text_line(bytes);
 }
 
 } // namespace
@@ -26,7 +36,7 @@ bool save_data_stress_tensor(const QString& path, const TStressStates& states,
     }
     const QChar point = locale_decimal_point();
     const QString rule = QStringLiteral("# ");
-    QStringList lines{
+    const QStringList header{
         QStringLiteral("# Stress states plotted on QMT"),
         rule,
         QStringLiteral("# filename       = ") + one_line(ST_loaded_filename),
@@ -39,12 +49,16 @@ bool save_data_stress_tensor(const QString& path, const TStressStates& states,
         QStringLiteral("# sigma1_az sigma1_pl sigma3_az sigma3_pl stress_ratio plotted_number"),
         rule,
     };
+    QByteArray bytes;
+    for (const QString& line : header)
+        append_text_line(bytes, line);
+    const TStateFormats formats(point);
     for (auto it = states.STSet.rbegin(); it != states.STSet.rend(); ++it) {
         // The count the plot draws, so NaN and weights beyond the int range come out alike.
         const int k = symbol_count(it->Le);
         if (k <= 0)
             break;
-        lines << data_line(*it, k, point);
+        append_data_line(bytes, *it, k, formats);
     }
-    return write_text_lines(path, lines, error);
+    return write_file_atomically(path, bytes, error);
 }

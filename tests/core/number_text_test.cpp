@@ -6,6 +6,9 @@
 
 #include <cfloat>
 #include <cmath>
+#include <iomanip>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -63,6 +66,104 @@ TEST(FormatFloat, LocaleSeparator) {
     EXPECT_EQ(locale_decimal_point(), QChar(u','));
     EXPECT_EQ(format_float("##0.00", 1234.567), "1234,57"); // no group separator
     QLocale::setDefault(saved);
+}
+
+// The writers' pre-parsed patterns round straight from the binary value where that is safe; the
+// text must still be format_float's, byte for byte, for any value.
+TEST(NumberFormat, AgreesWithFormatFloat) {
+    const QString patterns[] = {
+        // Those of the result files.
+        " ##0.0", "##0.0", "/##0.0", "0.0000", " 0.0000", " #0.000", " 0.000", " #####0.0",
+        // And every other shape: padding, optional fraction digits, no integer placeholder,
+        // exponents, no placeholder at all, text beyond ASCII around the number.
+        "000", "0.##", ".00", "#", "0.0E-0", "0.0E+00", "x", QStringLiteral(u"±0.0° "),
+        QStringLiteral(u"\U0001F600 0.000")};
+    const QChar points[] = {u'.', u',', QChar(0x066B)};
+
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.05,
+                                  0.45,
+                                  -0.45,
+                                  1.005,
+                                  2.5,
+                                  -2.5,
+                                  9.96,
+                                  9.9995,
+                                  359.95,
+                                  359.96,
+                                  5e-5,
+                                  4.9999e-5,
+                                  1e9,
+                                  1e9 - 0.05,
+                                  999999999.95,
+                                  1e15 + 0.25,
+                                  123456789012345678.0,
+                                  1e-300,
+                                  DBL_MIN,
+                                  DBL_MAX,
+                                  -DBL_MAX,
+                                  NAN,
+                                  INFINITY,
+                                  -INFINITY};
+    // 0.05 steps around the circle, as doubles and as the single precision fields hold them.
+    for (int k = -7300; k <= 7300; ++k) {
+        values.push_back(k * 0.05);
+        values.push_back(static_cast<float>(k * 0.05));
+    }
+    // Halves of the last digit of 0 to 5 fraction digits: on them, a few steps to either side,
+    // and in single precision.
+    for (double scale = 1; scale <= 1e5; scale *= 10) {
+        for (double units : {0.0, 1.0, 4.0, 9.0, 99.0, 3599.0, 123456.0, 99999999.0, 999999999.0}) {
+            double v = (units + 0.5) / scale;
+            values.push_back(static_cast<float>(v));
+            for (int step = 0; step < 3; ++step) {
+                values.push_back(v);
+                values.push_back(-v);
+                v = std::nextafter(v, 0.0);
+            }
+            v = (units + 0.5) / scale;
+            for (int step = 0; step < 3; ++step)
+                values.push_back(v = std::nextafter(v, INFINITY));
+        }
+    }
+    std::mt19937_64 rng(20240611);
+    std::uniform_real_distribution<double> uniform(-400, 400), unit(0, 1), exponent(-8, 20);
+    std::uniform_int_distribution<int> digits(0, 5);
+    std::uniform_int_distribution<long long> units(0, 2'000'000'000);
+    for (int i = 0; i < 3000; ++i) {
+        values.push_back(uniform(rng));
+        values.push_back(static_cast<float>(uniform(rng)));
+        values.push_back(std::pow(10.0, exponent(rng)) * (unit(rng) < 0.5 ? -1 : 1));
+        // Near a half of the last digit, up to and beyond where the 15-digit form decides.
+        const double offset = (unit(rng) - 0.5) * std::pow(10.0, -3 - 5 * unit(rng));
+        values.push_back((static_cast<double>(units(rng)) + 0.5 + offset) /
+                         std::pow(10.0, digits(rng)));
+    }
+
+    int disagreements = 0;
+    for (const QString& pattern : patterns) {
+        for (size_t i = 0; i < values.size(); ++i) {
+            const QChar point = points[i % std::size(points)];
+            const double value = values[i];
+            QByteArray fast = "|";
+            TNumberFormat(pattern, point).append_utf8(fast, value);
+            const QByteArray general = "|" + format_float(pattern, value, point).toUtf8();
+            if (fast != general && ++disagreements <= 10)
+                ADD_FAILURE() << '"' << pattern.toStdString() << "\" " << std::setprecision(17)
+                              << value << ": " << fast.toStdString()
+                              << " != " << general.toStdString();
+        }
+    }
+    EXPECT_EQ(disagreements, 0);
+}
+
+TEST(NumberFormat, AppendsToWhatIsThere) {
+    const TNumberFormat angle(" ##0.0", u',');
+    QByteArray line = "F";
+    for (double v : {120.0, 30.04, -0.04, 359.96})
+        angle.append_utf8(line, v);
+    EXPECT_EQ(line, "F 120,0 30,0 0,0 360,0");
 }
 
 TEST(TextToNumber, WholeTokensOnly) {

@@ -43,7 +43,7 @@ QByteArray golden(const char* name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing golden file");
 }
 
-TEST(MisfitDataFile, EveryKindOfDatumAsGolden) {
+TFaultDataSet every_kind_of_datum() {
     TFaultDataSet set;
     set.FDList = {
         datum(TDataType::Ful, {slip(120, 30, 200, 20, TSense::N, 12.34f, 0.45f, 0.32f)}, 0, 12.34f),
@@ -62,6 +62,11 @@ TEST(MisfitDataFile, EveryKindOfDatumAsGolden) {
         datum(TDataType::Mec,
               {slip(40, 60, 310, 5, TSense::D, nan), slip(304, 85, 130, 30, TSense::D)}, 1, 0),
     };
+    return set;
+}
+
+TEST(MisfitDataFile, EveryKindOfDatumAsGolden) {
+    const TFaultDataSet set = every_kind_of_datum();
     TempFolder folder;
     QString error = QStringLiteral("stale");
     ASSERT_TRUE(save_data_misfit(folder.path("m.txt"), set, "site.efd", designated(),
@@ -72,6 +77,23 @@ TEST(MisfitDataFile, EveryKindOfDatumAsGolden) {
     ASSERT_TRUE(save_data_misfit(folder.path("m.txt"), set, "site.efd", designated(),
                                  TMifitMeasure::DistFry, &error));
     EXPECT_TRUE(folder.read("m.txt").contains("N # misfit= 90.0, Sn= 0.0000"));
+}
+
+// Every number takes the locale's separator, also one of more than a byte in UTF-8.
+TEST(MisfitDataFile, EveryNumberTakesTheLocaleSeparator) {
+    const QLocale before;
+    for (const QLocale& locale :
+         {QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Arabic, QLocale::Egypt)}) {
+        QLocale::setDefault(locale);
+        const QByteArray point = locale.decimalPoint().toUtf8();
+        TempFolder folder;
+        ASSERT_TRUE(save_data_misfit(folder.path("m.txt"), every_kind_of_datum(), "site.efd",
+                                     designated(), TMifitMeasure::SlipDir, nullptr));
+        const QByteArray expected =
+            golden("output_misfit.txt").replace(".", point).replace("site" + point, "site.");
+        EXPECT_EQ(folder.read("m.txt"), expected) << locale.name().toStdString();
+    }
+    QLocale::setDefault(before);
 }
 
 TEST(DataFiles, EmptySetGivesTheClosingLinesOnly) {
