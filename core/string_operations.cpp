@@ -55,17 +55,8 @@ bool is_number(QStringView text) {
 
 QStringList split_by_delimiter(QStringView text, QChar delimiter) {
     QStringList tokens;
-    QStringView rest = trim_control(text);
-    if (rest.isEmpty())
-        return tokens;
-    for (;;) {
-        const qsizetype at = rest.indexOf(delimiter);
-        if (at < 0) {
-            tokens.append(rest.toString());
-            return tokens;
-        }
-        // Only the rest is trimmed, so a token keeps blanks standing before its delimiter.
-        tokens.append(rest.first(at).toString());
-        rest = trim_control(rest.sliced(at + 1));
-    }
+    DelimitedTokens cut(text, delimiter);
+    for (QStringView token; cut.next(token);)
+        tokens.append(token.toString());
+    return tokens;
 }

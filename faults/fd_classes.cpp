@@ -1,5 +1,7 @@
 #include "faults/fd_classes.h"
 
+#include "core/string_operations.h"
+
 namespace {
 
 constexpr char sense_letters[] = "NRSDHU";
@@ -16,7 +18,7 @@ QChar datatype_letter(TDataType type) {
 }
 
 TSense sense_from_letter(QChar letter) {
-    switch (letter.toUpper().unicode()) {
+    switch (ascii_upper(letter).unicode()) {
     case 'N':
         return TSense::N;
     case 'R':

@@ -27,28 +27,18 @@ TDataType datatype_from_letter(QChar c) {
     }
 }
 
-// The tokens of a line as split_by_delimiter cuts them, but cut only as far as they are asked
-// for: a datum needs its first few, and a 10 MB line of junk need not become millions of
-// strings. Views into the line, which must outlive this.
+// The tokens of a line, kept as they are cut so that a datum can go back to them, and cut only
+// as far as they are asked for. Views into the line, which must outlive this.
 class LineTokens {
 public:
-    LineTokens(QStringView text, QChar delimiter)
-        : rest_(trim_control(text)), delimiter_(delimiter), done_(rest_.isEmpty()) {}
+    LineTokens(QStringView text, QChar delimiter) : cutter_(text, delimiter) {}
 
     // Whether token i exists.
     bool has(qsizetype i) {
-        while (qsizetype(cut_.size()) <= i) {
-            if (done_)
+        for (QStringView token; qsizetype(cut_.size()) <= i;) {
+            if (!cutter_.next(token))
                 return false;
-            const qsizetype at = rest_.indexOf(delimiter_);
-            if (at < 0) {
-                cut_.push_back(rest_);
-                done_ = true;
-            } else {
-                // Only the rest is trimmed, so a token keeps blanks standing before its delimiter.
-                cut_.push_back(rest_.first(at));
-                rest_ = trim_control(rest_.sliced(at + 1));
-            }
+            cut_.push_back(token);
         }
         return true;
     }
@@ -58,9 +48,7 @@ public:
     void prepend(QStringView token) { cut_.insert(cut_.begin(), token); }
 
 private:
-    QStringView rest_;
-    QChar delimiter_;
-    bool done_;
+    DelimitedTokens cutter_;
     std::vector<QStringView> cut_;
 };
 
@@ -168,7 +156,7 @@ TIRDatumStatus read_ir_fault_datum_line(QStringView line, int line_number, TFDLi
         return TIRDatumStatus::TooFewTokens;
     if (is_number(tokens[0].left(1)))
         tokens.prepend(u"F");
-    datum.datatype = datatype_from_letter(tokens[0][0].toUpper());
+    datum.datatype = datatype_from_letter(ascii_upper(tokens[0][0]));
 
     switch (read_datum_tokens(tokens, line_number, context, datum)) {
     case TTokenStatus::Ok:

@@ -22,6 +22,21 @@ bool fail(const QString& path, const QString& reason, QString* error) {
     return false;
 }
 
+// The text as XML character data: QSvgGenerator writes its title as given. Characters XML
+// cannot hold at all, which a file name may (control characters, unpaired surrogates), become
+// U+FFFD; a CR is written as a reference, which a parser keeps rather than turning it into LF.
+QString svg_text(QString text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if ((c < u'\x20' && c != u'\t' && c != u'\n' && c != u'\r') || c.isSurrogate() ||
+                 c.unicode() >= 0xFFFE)
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text.toHtmlEscaped().replace(u'\r', QStringLiteral("&#13;"));
+}
+
 bool write_svg(const QString& path, QSize logical, const TPictureDrawing& draw, QString* error) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -30,7 +45,7 @@ bool write_svg(const QString& path, QSize logical, const TPictureDrawing& draw, 
     svg.setSize(logical);
     svg.setViewBox(QRect(QPoint(0, 0), logical));
     svg.setResolution(screen_dpi);
-    svg.setTitle(QFileInfo(path).completeBaseName());
+    svg.setTitle(svg_text(QFileInfo(path).completeBaseName()));
     QPainter canvas;
     if (!canvas.begin(&svg))
         return fail(path, QStringLiteral("the SVG picture could not be started"), error);

@@ -5,13 +5,44 @@
 
 namespace {
 
+double squared_length(const Tvector3& v) {
+    return double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z;
+}
+
+// The squared Frobenius norm, the size of a tensor against which a traction counts as none.
+double squared_size(const Tmatrix33& m) {
+    double sum = 0;
+    for (const auto& row : m.m)
+        for (float x : row)
+            sum += double(x) * x;
+    return sum;
+}
+
+// theoretical_slip with the tensor's size computed once for many planes.
+TTheoreticalSlip slip_on_plane(const Tmatrix33& sg, double sg_squared_size, const Tvector3& n) {
+    TTheoreticalSlip slip;
+    slip.traction = matrix_vector3(sg, n);
+    slip.shear = project_onto_plane3(slip.traction, n);
+    // On a principal plane of axes given in degrees the shear traction is rounding noise, which
+    // normalize3 would blow up into a slip in any direction: shear below a millionth of the
+    // traction is none. So is all traction below a millionth of the tensor's size, as on the
+    // plane normal to a sigma3 of zero, where traction and shear are noise alike.
+    constexpr double tolerance = 1e-6, squared_tolerance = tolerance * tolerance;
+    const double t2 = squared_length(slip.traction), s2 = squared_length(slip.shear);
+    if (s2 < squared_tolerance * t2 || t2 < squared_tolerance * sg_squared_size)
+        slip.shear = Tvector3{};
+    // normalize3 leaves a zero shear traction at zero: such a plane has no theoretical slip.
+    slip.v_theo = negate3(normalize3(slip.shear));
+    return slip;
+}
+
 // arccos of a dot product of unit vectors that rounding may have pushed just beyond +-1.
 float angle_degrees(float dot) {
     return float(std::acos(std::clamp(double(dot), -1.0, 1.0)) * rad_to_deg);
 }
 
-void analyse_alternative(TSlipData& sd, const Tmatrix33& sg) {
-    const TTheoreticalSlip slip = theoretical_slip(sg, sd.n);
+void analyse_alternative(TSlipData& sd, const Tmatrix33& sg, double sg_squared_size) {
+    const TTheoreticalSlip slip = slip_on_plane(sg, sg_squared_size, sd.n);
     sd.v_theo = slip.v_theo;
     sd.Lazpl_theo = vector3_to_azpl_lower(sd.v_theo);
     sd.misfit_angle = angle_degrees(dot_product3(sd.v, sd.v_theo));
@@ -100,12 +131,7 @@ TFaultData theoretical_datum(const TSlipData& s) {
 } // namespace
 
 TTheoreticalSlip theoretical_slip(const Tmatrix33& sg, const Tvector3& n) {
-    TTheoreticalSlip slip;
-    slip.traction = matrix_vector3(sg, n);
-    slip.shear = project_onto_plane3(slip.traction, n);
-    // normalize3 leaves a zero shear traction at zero: such a plane has no theoretical slip.
-    slip.v_theo = negate3(normalize3(slip.shear));
-    return slip;
+    return slip_on_plane(sg, squared_size(sg), n);
 }
 
 TSense model_sense_from_vectors(Tvector3 v, Tvector3 b, Tvector3 n) {
@@ -129,13 +155,14 @@ void calc_theoretical_slip_and_misfit(TFaultDataSet& data, TFaultDataSet& theore
     const TStressTensor st = stress;
     theoretical.clear_FD();
     theoretical.FDList.reserve(data.FDList.size());
+    const double sg_squared_size = squared_size(st.sg);
     for (TFaultData& fd : data.FDList) {
         if (fd.SDList.empty()) {
             theoretical.FDList.emplace_back(); // keeps datum k of both sets together
             continue;
         }
         for (TSlipData& sd : fd.SDList)
-            analyse_alternative(sd, st.sg);
+            analyse_alternative(sd, st.sg, sg_squared_size);
         distance_to_fry_arc(fd, st.ss);
         choose_representative(fd, measure);
         theoretical.FDList.push_back(theoretical_datum(fd.SDList[size_t(fd.rep_isd)]));

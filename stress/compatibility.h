@@ -15,7 +15,9 @@ constexpr int max_misfit(TMifitMeasure measure) {
 
 // The slip the stress state drives on a plane of upward unit normal n: minus the shear
 // traction, normalised (compression positive, so this is how the hanging wall moves). A plane
-// without shear traction gets the zero vector.
+// without shear traction gets the zero vector; so does one whose shear traction is below a
+// millionth of its traction, or whose traction is below a millionth of the tensor's size
+// (Frobenius norm), where either is rounding noise.
 struct TTheoreticalSlip {
     Tvector3 traction;
     Tvector3 shear;

@@ -304,17 +304,19 @@ bool parse_CGP(QFile& file, std::vector<TCGPRecord>& records) {
     return !scan.failed();
 }
 
-// Whether anything is at path. A path longer than any system takes names nothing, and asking
-// the file system about a 10 MB line of a broken result would take a second.
+// Whether anything but a folder is at path. A folder is no CGP file, so one by the CGP's name,
+// or the folder an empty name leaves, is looked past and reported as a missing file is. A path
+// longer than any system takes names nothing, and asking the file system about a 10 MB line of
+// a broken result would take a second.
 constexpr qsizetype longest_path = 32767;
 
-bool path_exists(const QString& path) {
-    return path.size() <= longest_path && QFileInfo::exists(path);
+bool cgp_file_there(const QString& path) {
+    return path.size() <= longest_path && QFileInfo::exists(path) && !QFileInfo(path).isDir();
 }
 
 // False when the file exists but cannot be read or holds a malformed number.
 bool read_CGP_records(const QString& path, std::vector<TCGPRecord>& records, Messages& messages) {
-    if (!path_exists(path)) {
+    if (!cgp_file_there(path)) {
         // Built in one piece: the name may be a whole broken line of megabytes.
         messages.show(QStringLiteral("CGP File  [") % trim_control(path) %
                       QStringLiteral("]  not found."));
@@ -404,30 +406,21 @@ QString locate_CGP(const QString& name, const QString& executable_dir, const QSt
     const QString beside_executable = in_folder(executable_dir, name);
     if (name.size() > longest_path)
         return beside_executable;
-    if (path_exists(beside_executable))
+    if (cgp_file_there(beside_executable))
         return beside_executable;
     const QString beside_result = in_folder(QFileInfo(path).path(), name);
-    if (path_exists(beside_result))
+    if (cgp_file_there(beside_result))
         return beside_result;
     return beside_executable;
 }
 
-// The first two tokens of a fitness line, cut as split_by_delimiter cuts at spaces; the million
-// lines of a large result are not worth a list of strings each.
+// The first two tokens of a fitness line; the million lines of a large result are not worth a
+// list of strings each.
 int first_two_tokens(QStringView line, QStringView& first, QStringView& second) {
-    QStringView rest = trim_control(line);
-    if (rest.isEmpty())
+    DelimitedTokens tokens(line, u' ');
+    if (!tokens.next(first))
         return 0;
-    qsizetype at = rest.indexOf(u' ');
-    if (at < 0) {
-        first = rest;
-        return 1;
-    }
-    first = rest.first(at);
-    rest = trim_control(rest.sliced(at + 1));
-    at = rest.indexOf(u' ');
-    second = at < 0 ? rest : rest.first(at);
-    return 2;
+    return tokens.next(second) ? 2 : 1;
 }
 
 // The lines of a result, one after the other: the reader never goes back.

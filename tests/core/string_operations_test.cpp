@@ -28,9 +28,43 @@ TEST(SplitByDelimiter, Examples) {
         {u"a,,b", u',', {"a", "", "b"}},
         {u"a, b ,c", u',', {"a", "b ", "c"}}, // only the rest after a cut is trimmed
         {u"a,", u',', {"a", ""}},
+        {u",a", u',', {"", "a"}},
+        {u"\u0001120\t30  200\u001f", u' ', {"120\t30", "200"}}, // control characters are blanks
+        {u"1 5 x y", u' ', {"1", "5", "x", "y"}},
+        {u"\u00a0a b", u' ', {"\u00a0a", "b"}}, // a no-break space is no blank
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(split_by_delimiter(QStringView(c.text), QChar(c.delimiter)), c.expected);
+        // The readers take the tokens one by one: the same tokens, then nothing more.
+        DelimitedTokens tokens(QStringView(c.text), QChar(c.delimiter));
+        QStringView token;
+        for (const QString& expected : c.expected) {
+            ASSERT_TRUE(tokens.next(token));
+            EXPECT_EQ(token, expected);
+        }
+        EXPECT_FALSE(tokens.next(token));
+        EXPECT_FALSE(tokens.next(token));
+    }
+}
+
+// The readers keep the tokens of a line as views: no token is copied.
+TEST(DelimitedTokens, TokensAreViewsIntoTheText) {
+    const QString line = QStringLiteral("  F 120 x");
+    DelimitedTokens tokens(line, u' ');
+    QStringView first, second;
+    ASSERT_TRUE(tokens.next(first) && tokens.next(second));
+    EXPECT_EQ(first.data(), line.data() + 2);
+    EXPECT_EQ(second, QStringLiteral("120"));
+    EXPECT_EQ(second.data(), line.data() + 4);
+}
+
+TEST(AsciiUpper, OnlyAsciiLetters) {
+    for (char16_t c = u'a'; c <= u'z'; ++c)
+        EXPECT_EQ(ascii_upper(QChar(c)), QChar(char16_t(c - u'a' + u'A')));
+    // Long s and dotless i, which Unicode upper-cases to S and I, stay as they are.
+    for (char16_t c : {u'A', u'Z', u'1', u'@', u'[', u'`', u'{', u'\u017f', u'\u0131', u'\u00e9',
+                       u'\u00df', u'\uff53'})
+        EXPECT_EQ(ascii_upper(QChar(c)), QChar(c)) << int(c);
 }
 
 } // namespace

@@ -244,3 +244,57 @@ TEST(InversionResultDatumLine, DiffersFromADataFileLine) {
 }
 
 } // namespace
+
+namespace {
+
+// "ſ" (long s) and "ı" (dotless i) upper-case to S and I under Unicode rules, but letters are
+// ASCII: each is a wrong letter, read exactly as "x" is.
+TEST(DatumLetters, NonAsciiLettersAreWrongLetters) {
+    const struct {
+        const char16_t* line;
+        bool inversion_result; // the data block of a result, else a data file
+        bool read;
+        TDataType type;
+        const char* senses; // of the alternatives read, in order
+    } rows[] = {
+        {u"F 90 45 90 45 \u017f", false, true, TDataType::Ful, "U"},
+        {u"F 90 45 90 45 \u0131", false, true, TDataType::Ful, "U"},
+        {u"S 90 80 0 0 S & 180 0 \u017f", false, true, TDataType::Sen, "SU"},
+        {u"\u017f 90 80 0 0 S & 180 0 S", false, false, TDataType::Ful, ""},
+        {u"\u017f 90 80 0 0 S & 180 0 S", true, true, TDataType::Ful, "S"},
+        {u"\u0131 90 45 90 45 N", true, true, TDataType::Ful, "N"},
+        {u"s 90 80 0 0 \u017f & 180 0 s", true, true, TDataType::Sen, "US"},
+        {u"f 90 45 90 45 \u0131", true, true, TDataType::Ful, "U"},
+    };
+    const auto read = [](const QString& line, bool inversion_result) {
+        TFDLineContext context{QStringLiteral("r.tlv"), nullptr, nullptr, false, u'.'};
+        if (!inversion_result)
+            return read_fault_datum_line(line, 1, context);
+        TFaultData datum;
+        return read_ir_fault_datum_line(line, 1, context, datum) == TIRDatumStatus::Read
+                   ? std::optional<TFaultData>(datum)
+                   : std::nullopt;
+    };
+    const auto senses = [](const TFaultData& datum) {
+        QString letters;
+        for (const TSlipData& sd : datum.SDList)
+            letters += sense_letter(sd.sense);
+        return letters;
+    };
+    for (const auto& row : rows) {
+        const QString line = QString::fromUtf16(row.line);
+        const std::optional<TFaultData> datum = read(line, row.inversion_result);
+        const std::optional<TFaultData> as_x = read(
+            QString(line).replace(u'\u017f', u'x').replace(u'\u0131', u'x'), row.inversion_result);
+        ASSERT_EQ(datum.has_value(), row.read) << line.toStdString();
+        ASSERT_EQ(as_x.has_value(), row.read) << line.toStdString();
+        if (!row.read)
+            continue;
+        EXPECT_EQ(datum->datatype, row.type) << line.toStdString();
+        EXPECT_EQ(senses(*datum), QString::fromLatin1(row.senses)) << line.toStdString();
+        EXPECT_EQ(as_x->datatype, row.type) << line.toStdString();
+        EXPECT_EQ(senses(*as_x), QString::fromLatin1(row.senses)) << line.toStdString();
+    }
+}
+
+} // namespace

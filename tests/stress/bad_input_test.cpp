@@ -212,11 +212,15 @@ TEST(InversionResultBadInput, CGPNamesLeavingTheFolder) {
     EXPECT_EQ(absolute.folder.read(QStringLiteral("abs.cgp")), cgp);
 
     for (const char* name : {"", ".", "..", "../exe"}) {
-        Reading folder; // names of folders
+        Reading folder; // names of folders: no CGP file, so state 1 is not there either
         EXPECT_EQ(folder.read("0\r\n1\r\n1\r\n" + QByteArray(name) + "\r\n1 5\r\n"),
                   TIROutcome::ExceptionRaised)
             << name;
-        EXPECT_TRUE(folder.messages.shown.isEmpty()) << name;
+        ASSERT_EQ(folder.messages.shown.size(), 2) << name;
+        EXPECT_EQ(folder.messages.shown[0], QStringLiteral("CGP File  [") + folder.exe + u'/' +
+                                                QString::fromLatin1(name) +
+                                                QStringLiteral("]  not found."))
+            << name;
     }
 }
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -127,6 +129,69 @@ TEST(Compatibility, DegeneratePlanesStayFinite) {
     TFaultDataSet empty;
     calc_theoretical_slip_and_misfit(empty, theoretical, thrust, TMifitMeasure::SlipDir);
     EXPECT_EQ(theoretical.count(), 0);
+}
+
+// Axes typed in degrees are principal only to single precision: sigma1 typed 0/90 left a shear
+// traction of some 1e-8 on a horizontal plane, which became a full slip in any direction (four
+// horizontal planes got misfits 0, 90, 135 and 180 and sense R). Every principal plane now gets
+// what a plane without shear traction gets, the plane normal to sigma3 (no traction) too.
+TEST(Compatibility, PrincipalPlanesOfAxesInDegreesHaveNoSlip) {
+    const char* horizontal[] = {"F 0 0 90 0 N", "F 90 0 180 0 N", "F 180 0 270 0 N",
+                                "F 270 0 0 0 N", "F 123 0 33 0 R"};
+    const struct {
+        const char* what;
+        TStressTensor st;
+        std::vector<const char*> vertical; // normal to the horizontal axes
+    } rows[] = {
+        {"sigma1 0/90",
+         stress_tensor_from_axes({0, 90}, {90, 0}, 0.5f),
+         {"F 90 90 0 0 N", "F 0 90 90 0 N", "F 270 90 0 0 N"}},
+        {"sigma1 37/90",
+         stress_tensor_from_axes({37, 90}, {127, 0}, 0.3f),
+         {"F 127 90 37 0 N", "F 37 90 127 0 N", "F 217 90 127 0 N"}},
+        {"sigma1 90/0, sigma3 vertical",
+         stress_tensor_from_axes({90, 0}, {0, 90}, 0.5f),
+         {"F 90 90 0 0 N", "F 0 90 90 0 N", "F 180 90 90 0 N"}},
+        {"sigma1 90/0, sigma2 vertical",
+         stress_tensor_from_axes({90, 0}, {0, 0}, 0.5f),
+         {"F 90 90 0 0 N", "F 0 90 90 0 N", "F 270 90 0 0 N"}},
+    };
+    for (const auto& row : rows) {
+        TFaultDataSet data, theoretical;
+        std::vector<const char*> lines(std::begin(horizontal), std::end(horizontal));
+        lines.insert(lines.end(), row.vertical.begin(), row.vertical.end());
+        for (const char* line : lines)
+            data.FDList.push_back(datum(QString::fromLatin1(line)));
+        calc_theoretical_slip_and_misfit(data, theoretical, row.st, TMifitMeasure::SlipDir);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const TSlipData& sd = data.FDList[i].SDList[0];
+            EXPECT_EQ(theoretical_slip(row.st.sg, sd.n).shear, Tvector3{})
+                << row.what << ": " << lines[i];
+            EXPECT_EQ(sd.v_theo, Tvector3{}) << row.what << ": " << lines[i];
+            EXPECT_EQ(sd.shear_stress, 0.0f) << row.what << ": " << lines[i];
+            EXPECT_EQ(sd.misfit_angle, 90.0f) << row.what << ": " << lines[i];
+            EXPECT_EQ(theoretical.FDList[i].SDList[0].sense, TSense::H)
+                << row.what << ": " << lines[i];
+        }
+    }
+}
+
+// The tolerance takes only rounding noise: a plane a hundredth of a degree off a principal
+// plane, and any ordinary plane, keep the slip their shear traction gives.
+TEST(Compatibility, PlanesWithShearKeepTheirSlip) {
+    const TStressTensor vertical_sigma1 = stress_tensor_from_axes({0, 90}, {90, 0}, 0.5f);
+    const char* lines[] = {"F 0 0.01 0 0.01 N", "F 90 89.99 0 0 N", "F 90 45 90 45 N",
+                           "F 200 30 250 20 R"};
+    for (const TStressTensor& st : {vertical_sigma1, thrust}) {
+        for (const char* line : lines) {
+            const Tvector3 n = datum(QString::fromLatin1(line)).SDList[0].n;
+            const Tvector3 shear = project_onto_plane3(matrix_vector3(st.sg, n), n);
+            const TTheoreticalSlip slip = theoretical_slip(st.sg, n);
+            EXPECT_EQ(slip.shear, shear) << line;
+            EXPECT_EQ(slip.v_theo, negate3(normalize3(shear))) << line;
+            EXPECT_NEAR(norm3(slip.v_theo), 1, 1e-6) << line;
+        }
+    }
 }
 
 TEST(Compatibility, ModelSense) {

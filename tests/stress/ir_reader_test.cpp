@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -179,6 +182,83 @@ TEST(InversionResultReader, CGPLookupAndMessages) {
     EXPECT_EQ(pipe.read(layout({}, {"1 5"})), TIROutcome::ExceptionRaised);
     QByteArray bytes;
     EXPECT_FALSE(read_IR_file(pipe.exe + QStringLiteral("/s.cgp"), bytes));
+}
+
+// A CGP name that names no file, or names a folder, reads as a CGP file not found: the path
+// looked for (beside the executable; an absolute name is taken below that folder too), the
+// count conflict, and, without fitness lines, the invalid result.
+TEST(InversionResultReader, CGPNamesOfNoFile) {
+    const struct {
+        const char* what;
+        std::function<QString(Reading&)> name; // makes what the row needs
+        std::function<QString(Reading&)> looked_for;
+    } rows[] = {
+        {"empty", [](Reading&) { return QString(); }, [](Reading& r) { return r.exe + u'/'; }},
+        {"a folder beside the result",
+         [](Reading& r) {
+             QDir().mkpath(r.folder.path(QStringLiteral("d.cgp")));
+             return QStringLiteral("d.cgp");
+         },
+         [](Reading& r) { return r.exe + QStringLiteral("/d.cgp"); }},
+        {"an absolute path to a missing file",
+         [](Reading& r) { return r.folder.path(QStringLiteral("missing.cgp")); },
+         [](Reading& r) { return r.exe + u'/' + r.folder.path(QStringLiteral("missing.cgp")); }},
+        {"an absolute path to a folder, a folder also where it is looked for",
+         [](Reading& r) {
+             QDir().mkpath(r.exe + u'/' + r.exe);
+             return r.exe;
+         },
+         [](Reading& r) { return r.exe + u'/' + r.exe; }},
+    };
+    for (const auto& row : rows) {
+        Reading r;
+        const QString name = row.name(r);
+        const TIROutcome outcome = r.read(layout({}, {}, name));
+        const QString looked_for = row.looked_for(r);
+        EXPECT_EQ(r.st.cgp_filename, looked_for) << row.what;
+        EXPECT_EQ(r.messages.shown + QStringList(ir_failure_message(outcome)),
+                  QStringList(
+                      {QStringLiteral("CGP File  [") + looked_for + QStringLiteral("]  not found."),
+                       QStringLiteral("conflict in number of stress tensor between\r\n[") + r.path +
+                           QStringLiteral("] and [") + looked_for + QStringLiteral("]"),
+                       QStringLiteral("Invalid Inversion Result File")}))
+            << row.what;
+    }
+}
+
+// Either lookup passes over a folder to a file, and takes an absolute name below its folder.
+TEST(InversionResultReader, CGPLookupPassesOverFolders) {
+    Reading folder_first;
+    QDir().mkpath(folder_first.exe + QStringLiteral("/s.cgp"));
+    folder_first.folder.write(QStringLiteral("s.cgp"), three_states);
+    EXPECT_EQ(folder_first.read(layout({}, {"1 5"})), TIROutcome::Loaded);
+    EXPECT_EQ(folder_first.st.cgp_filename, folder_first.folder.path(QStringLiteral("s.cgp")));
+    EXPECT_TRUE(folder_first.messages.shown.isEmpty());
+
+    Reading absolute; // found below the result's folder, as the second lookup puts it
+    const QString name = absolute.folder.path(QStringLiteral("abs/s.cgp"));
+    const QString below_result = QFileInfo(absolute.path).path() + u'/' + name;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(below_result).path()));
+    QFile file(below_result);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(three_states) == three_states.size());
+    file.close();
+    EXPECT_EQ(absolute.read(layout({}, {"1 5"}, name)), TIROutcome::Loaded);
+    EXPECT_EQ(absolute.st.cgp_filename, below_result);
+    EXPECT_EQ(absolute.st.STSet.size(), 3u);
+}
+
+// Letters of the data block are upper-cased as ASCII also on the way through decoded bytes.
+TEST(InversionResultReader, NonAsciiLettersInTheDataBlock) {
+    Reading r;
+    r.cgp(three_states);
+    const QString text = QStringLiteral(
+        "2\r\n\u017f 90 80 0 0 S & 180 0 S\r\nf 90 45 90 45 \u0131\r\n3\r\n1\r\ns.cgp\r\n1 5\r\n");
+    r.result = read_inversion_result(text.toUtf8(), r.path, r.exe, r.fd, r.st, r.log, r.messages);
+    ASSERT_EQ(r.result.outcome, TIROutcome::Loaded);
+    ASSERT_EQ(r.fd.count(), 2);
+    EXPECT_EQ(r.fd.FDList[0].datatype, TDataType::Ful); // not a sense-only datum
+    EXPECT_EQ(r.fd.FDList[0].SDList.size(), 1u);
+    EXPECT_EQ(r.fd.FDList[1].SDList[0].sense, TSense::U);
 }
 
 TEST(InversionResultReader, CGPRecords) {
