@@ -1,5 +1,6 @@
 // Reading a large fault-slip file of mixed kinds into a data set.
 
+#include "bench/bench_data.h"
 #include "faults/fd_reader.h"
 
 #include <QFile>
@@ -7,34 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <random>
-
 namespace {
-
-class NullMessages : public Messages {
-public:
-    void show(const QString&) override {}
-    bool ask(const QString&, const QString&) override { return false; }
-};
-
-QByteArray mixed_fault_data(int count) {
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<double> az(0, 360), pl(0, 90);
-    const char* senses = "NRSDHU";
-    QByteArray text = "# generated fault-slip data\r\n";
-    for (int i = 0; i < count; ++i) {
-        const char kind = "FMLS"[i % 4];
-        text += kind;
-        text += ' ' + QByteArray::number(az(rng), 'f', 1) + ' ' +
-                QByteArray::number(pl(rng), 'f', 1) + ' ' + QByteArray::number(az(rng), 'f', 1) +
-                ' ' + QByteArray::number(pl(rng), 'f', 1) + ' ' + senses[i % 6];
-        if (kind == 'S')
-            text += " & " + QByteArray::number(az(rng), 'f', 1) + ' ' +
-                    QByteArray::number(pl(rng), 'f', 1) + " D";
-        text += "\r\n";
-    }
-    return text;
-}
 
 void BM_read_fault_data_file(benchmark::State& state) {
     QTemporaryDir dir;
