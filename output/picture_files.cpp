@@ -2,19 +2,26 @@
 
 #include "core/text_file.h"
 #include "output/emf_recorder.h"
+#include "plot/picture_parts.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cmath>
+#include <memory>
+#include <utility>
 
 namespace {
 
 constexpr int screen_dpi = 96;
+
+// Symbols per part of an SVG picture: some 10 MB of text at a time.
+constexpr int svg_symbols_per_part = 10000;
 
 bool fail(const QString& path, const QString& reason, QString* error) {
     if (error)
@@ -37,22 +44,218 @@ QString svg_text(QString text) {
     return text.toHtmlEscaped().replace(u'\r', QStringLiteral("&#13;"));
 }
 
-bool write_svg(const QString& path, QSize logical, const TPictureDrawing& draw, QString* error) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(logical);
-    svg.setViewBox(QRect(QPoint(0, 0), logical));
-    svg.setResolution(screen_dpi);
-    svg.setTitle(svg_text(QFileInfo(path).completeBaseName()));
+// The SVG generator holds the whole body of its document as text until it ends, some 1 kB
+// per symbol. So the picture is drawn in parts: at a point the plot allows, the painter ends
+// its generator and begins on a fresh one with the same state, and the part's body goes to the
+// file. Each generator writes the same prologue and epilogue, and its first state group is the
+// one the single generator would have opened after closing the previous group, so the file is
+// byte for byte the single generator's. A generator whose layout is not that one (checked
+// before anything is written) draws the whole picture as one part.
+class TSvgInParts {
+public:
+    TSvgInParts(QIODevice& file, QSize logical, QString title, int symbols_per_part)
+        : file_(file), logical_(logical), title_(std::move(title)),
+          symbols_per_part_(symbols_per_part) {}
+
+    bool begin(QPainter& canvas) {
+        if (symbols_per_part_ > 0 && !layout_known())
+            symbols_per_part_ = 0;
+        start_generator();
+        return canvas.begin(generator_.get());
+    }
+
+    void symbol_drawn(QPainter& canvas) {
+        if (symbols_per_part_ <= 0 || ++symbols_ < symbols_per_part_ || canvas.hasClipping())
+            return;
+        symbols_ = 0;
+        const TPainterState state(canvas);
+        canvas.end();
+        write_part(take_document()); // after an error the rest is drawn, not written
+        start_generator();
+        canvas.begin(generator_.get());
+        state.restore(canvas);
+    }
+
+    bool end(QPainter& canvas) {
+        canvas.end();
+        const QByteArray document = take_document();
+        if (!error_.isEmpty())
+            return false;
+        if (!parted_)
+            return write(document);
+        return write_part(document) && write(group_open_ ? group_end + epilogue : epilogue);
+    }
+
+    QString error() const { return error_; }
+
+private:
+    struct TPainterState {
+        explicit TPainterState(const QPainter& canvas)
+            : pen(canvas.pen()), brush(canvas.brush()), font(canvas.font()),
+              transform(canvas.transform()), hints(canvas.renderHints()), opacity(canvas.opacity()),
+              background(canvas.background()), background_mode(canvas.backgroundMode()),
+              brush_origin(canvas.brushOrigin()), mode(canvas.compositionMode()) {}
+        void restore(QPainter& canvas) const {
+            canvas.setPen(pen);
+            canvas.setBrush(brush);
+            canvas.setFont(font);
+            canvas.setTransform(transform);
+            canvas.setRenderHints(~QPainter::RenderHints(), false);
+            canvas.setRenderHints(hints);
+            canvas.setOpacity(opacity);
+            canvas.setBackground(background);
+            canvas.setBackgroundMode(background_mode);
+            canvas.setBrushOrigin(brush_origin);
+            canvas.setCompositionMode(mode);
+        }
+        QPen pen;
+        QBrush brush;
+        QFont font;
+        QTransform transform;
+        QPainter::RenderHints hints;
+        qreal opacity;
+        QBrush background;
+        Qt::BGMode background_mode;
+        QPointF brush_origin;
+        QPainter::CompositionMode mode;
+    };
+
+    static inline const QByteArray epilogue = QByteArrayLiteral("</g>\n</svg>\n");
+    static inline const QByteArray group_end = QByteArrayLiteral("</g>\n");
+    static inline const QByteArray group_change = QByteArrayLiteral("</g>\n\n");
+
+    void start_generator() {
+        bytes_.clear();
+        buffer_ = std::make_unique<QBuffer>(&bytes_);
+        buffer_->open(QIODevice::WriteOnly);
+        generator_ = std::make_unique<QSvgGenerator>();
+        generator_->setOutputDevice(buffer_.get());
+        generator_->setSize(logical_);
+        generator_->setViewBox(QRect(QPoint(0, 0), logical_));
+        generator_->setResolution(screen_dpi);
+        generator_->setTitle(title_);
+    }
+
+    QByteArray take_document() {
+        generator_.reset();
+        buffer_.reset();
+        return std::exchange(bytes_, QByteArray());
+    }
+
+    // An empty document is the prologue and the epilogue; one with a line holds one state
+    // group between them.
+    bool layout_known() {
+        QPainter probe;
+        start_generator();
+        if (!probe.begin(generator_.get()))
+            return false;
+        probe.end();
+        const QByteArray empty = take_document();
+        if (!empty.endsWith(epilogue))
+            return false;
+        prologue_ = empty.chopped(epilogue.size());
+        start_generator();
+        if (!probe.begin(generator_.get()))
+            return false;
+        probe.setPen(Qt::red); // a state group opens at a change of state only
+        probe.drawLine(0, 0, 1, 1);
+        probe.end();
+        const QByteArray line = take_document();
+        return line.size() > empty.size() && line.startsWith(prologue_ + "<g ") &&
+               line.endsWith(group_end + epilogue);
+    }
+
+    // The body of a part: its state groups, the last one left open for the next part to close.
+    bool write_part(const QByteArray& document) {
+        if (!error_.isEmpty())
+            return false;
+        QByteArrayView body(document);
+        if (!body.startsWith(prologue_) || !body.endsWith(epilogue)) {
+            error_ = QStringLiteral("the SVG picture could not be written in parts");
+            return false;
+        }
+        body = body.sliced(prologue_.size(), body.size() - prologue_.size() - epilogue.size());
+        if (!body.isEmpty() && (!body.startsWith("<g ") || !body.endsWith(group_end))) {
+            error_ = QStringLiteral("the SVG picture could not be written in parts");
+            return false;
+        }
+        if (!parted_ && !write(prologue_))
+            return false;
+        parted_ = true;
+        if (body.isEmpty())
+            return true;
+        body.chop(group_end.size());
+        if (group_open_ && !write(group_change))
+            return false;
+        group_open_ = true;
+        return write(body);
+    }
+
+    bool write(QByteArrayView bytes) {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const qint64 n = file_.write(bytes.data() + done, bytes.size() - done);
+            if (n <= 0) {
+                error_ = file_.errorString();
+                return false;
+            }
+            done += n;
+        }
+        return true;
+    }
+
+    QIODevice& file_;
+    QSize logical_;
+    QString title_;
+    int symbols_per_part_;
+    int symbols_ = 0;
+    QByteArray prologue_;
+    QByteArray bytes_;
+    std::unique_ptr<QBuffer> buffer_;
+    std::unique_ptr<QSvgGenerator> generator_;
+    bool parted_ = false;     // the prologue is written
+    bool group_open_ = false; // the file ends inside a state group
+    QString error_;
+};
+
+} // namespace
+
+bool write_svg_picture(const QString& path, QSize logical, const TPictureDrawing& draw,
+                       int symbols_per_part, QString* error) {
+    // A folder, device or pipe is no file to replace.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
+        return fail(path,
+                    info.isDir() ? QStringLiteral("it is a folder.")
+                                 : QStringLiteral("it is not a regular file."),
+                    error);
+    // Written beside the target, which it replaces only once complete: no half file.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(path, file.errorString(), error);
+    TSvgInParts svg(file, logical, svg_text(QFileInfo(path).completeBaseName()), symbols_per_part);
     QPainter canvas;
-    if (!canvas.begin(&svg))
+    if (!svg.begin(canvas)) {
+        file.cancelWriting();
         return fail(path, QStringLiteral("the SVG picture could not be started"), error);
-    draw(canvas);
-    canvas.end();
-    return write_file_atomically(path, buffer.data(), error); // one step: no half file
+    }
+    {
+        const TPicturePartsScope parts(canvas,
+                                       [&svg](QPainter& painter) { svg.symbol_drawn(painter); });
+        draw(canvas);
+    }
+    if (!svg.end(canvas)) {
+        const QString reason = svg.error().isEmpty() ? file.errorString() : svg.error();
+        file.cancelWriting();
+        return fail(path, reason, error);
+    }
+    if (!file.commit())
+        return fail(path, file.errorString(), error);
+    if (error)
+        error->clear();
+    return true;
 }
+
+namespace {
 
 bool write_pdf(const QString& path, QSize logical, const TPictureDrawing& draw, QString* error) {
     QBuffer buffer;
@@ -131,7 +334,7 @@ bool write_picture_as(const QString& path, TPictureFormat format, QSize logical,
         return recorder.save(path, error);
     }
     case TPictureFormat::Svg:
-        return write_svg(path, logical, draw, error);
+        return write_svg_picture(path, logical, draw, svg_symbols_per_part, error);
     case TPictureFormat::Pdf:
         return write_pdf(path, logical, draw, error);
     case TPictureFormat::Png:

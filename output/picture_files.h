@@ -26,3 +26,8 @@ bool write_picture(const QString& path, QSize logical, double png_scale,
 // The same in a given format, whatever the extension.
 bool write_picture_as(const QString& path, TPictureFormat format, QSize logical, double png_scale,
                       const TPictureDrawing& draw, QString* error);
+
+// An SVG picture, written out every symbols_per_part symbols the drawing reports through
+// picture_part_may_end (0: held whole until the end), byte for byte the same either way.
+bool write_svg_picture(const QString& path, QSize logical, const TPictureDrawing& draw,
+                       int symbols_per_part, QString* error);

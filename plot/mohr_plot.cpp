@@ -1,5 +1,7 @@
 #include "plot/mohr_plot.h"
 
+#include "plot/picture_parts.h"
+
 #include <cstddef>
 
 namespace {
@@ -47,6 +49,8 @@ void plot_Mohr(QPainter& canvas, const TMohrPlotStyles& styles, const TFaultData
         symb.brs.setColor(symb.pen.color());
         draw_point_symbol(canvas, styles.coordaxes, symb, fd.get_rep_normal_stress(),
                           fd.get_rep_shear_stress());
+        // Every point begins with its black shadow after a coloured disc.
+        picture_part_may_end(canvas);
     }
 }
 

@@ -1,4 +1,7 @@
 #include "output/picture_files.h"
+#include "plot/picture_parts.h"
+#include "plot/st_symbols.h"
+#include "tests/support/resource_use.h"
 #include "tests/support/test_support.h"
 
 #include <QPainter>
@@ -53,6 +56,74 @@ TEST(SvgPictures, PlainNameTitleUnchanged) {
         folder.path(QStringLiteral("stress.v2.svg")), QSize(40, 20), 1.0,
         [](QPainter& p) { p.drawLine(0, 0, 39, 19); }, &error));
     EXPECT_TRUE(folder.read(QStringLiteral("stress.v2.svg")).contains("<title>stress.v2</title>"));
+}
+
+// A picture written in parts is the picture held whole, byte for byte, wherever the parts
+// end: after every symbol, every few, never, with empty parts, with text and a transform set.
+TEST(SvgPictures, WrittenInPartsIsTheWholePicture) {
+    const auto draw = [](QPainter& canvas) {
+        canvas.fillRect(QRect(0, 0, 300, 200), Qt::white);
+        canvas.setTransform(QTransform::fromTranslate(3, 4));
+        canvas.drawText(QPointF(10, 20), QStringLiteral("σn & τ"));
+        TCoordAxes2D axes;
+        axes.O = {20, 180};
+        axes.e = {Tvector2{250, 0}, Tvector2{0, -160}};
+        TSymbolSpec symb;
+        symb.size = 5;
+        symb.sh_offset = 2;
+        symb.sh_pen = make_pen(black_value, 3);
+        symb.sh_brs = make_brush(black_value);
+        for (int i = 0; i < 23; ++i) {
+            const QColor c = color_from_value(rainbow_color(float(i % 7) / 6));
+            symb.pen = make_pen(black_value, 3);
+            symb.pen.setColor(c);
+            symb.brs = make_brush(black_value);
+            symb.brs.setColor(c);
+            draw_point_symbol(canvas, axes, symb, float(i) / 23, float(i % 5) / 5);
+            picture_part_may_end(canvas);
+            if (i % 4 == 0)
+                picture_part_may_end(canvas); // nothing drawn in between
+        }
+    };
+    TempFolder folder;
+    QString error;
+    const QString name = QStringLiteral("mohr.svg"); // the title is the name
+    ASSERT_TRUE(write_svg_picture(folder.path(name), QSize(300, 200), draw, 0, &error))
+        << error.toStdString();
+    const QByteArray whole = folder.read(name);
+    ASSERT_GT(whole.count("<circle"), 40);
+    for (const int symbols_per_part : {1, 2, 3, 7, 22, 23, 24, 10000}) {
+        ASSERT_TRUE(
+            write_svg_picture(folder.path(name), QSize(300, 200), draw, symbols_per_part, &error))
+            << error.toStdString();
+        EXPECT_EQ(folder.read(name), whole) << symbols_per_part << " symbols per part";
+    }
+}
+
+// Written in parts, the text held while drawing stays that of one part, however many symbols
+// follow; held whole, it grows by some 1 kB a symbol.
+TEST(SvgPictures, PartsKeepTheHeldTextSmall) {
+    const auto growth = [](int symbols_per_part) {
+        long long at_start = 0, at_end = 0;
+        const auto draw = [&](QPainter& canvas) {
+            for (int i = 0; i < 3000; ++i) {
+                if (i == 100)
+                    at_start = heap_in_use();
+                canvas.setPen(QPen(i % 2 ? Qt::red : Qt::blue, 3));
+                canvas.drawEllipse(QRect(i % 280, i % 180, 10, 10));
+                picture_part_may_end(canvas);
+            }
+            at_end = heap_in_use();
+        };
+        TempFolder folder;
+        QString error;
+        EXPECT_TRUE(write_svg_picture(folder.path(QStringLiteral("held.svg")), QSize(300, 200),
+                                      draw, symbols_per_part, &error))
+            << error.toStdString();
+        return at_end - at_start;
+    };
+    EXPECT_GT(growth(0), 1'000'000);
+    EXPECT_LT(growth(50), 200'000);
 }
 
 } // namespace
