@@ -485,8 +485,10 @@ TRowDatum row_to_datum(const TTableRow& row, const TTableLayout& layout,
     return out;
 }
 
-QString datum_line(const TFaultData& datum) {
-    const auto number = [](float v) { return format_float(QStringLiteral("0.0"), v, u'.'); };
+QString datum_line(const TFaultData& datum, QChar decimal_point) {
+    const auto number = [decimal_point](float v) {
+        return format_float(QStringLiteral("0.0"), v, decimal_point);
+    };
     const TSlipData& first = datum.SDList.front();
     QString line = QStringLiteral("%1 %2 %3 %4 %5 %6")
                        .arg(datatype_letter(datum.datatype))

@@ -87,7 +87,8 @@ TRowDatum row_to_datum(const TTableRow& row, const TTableLayout& layout,
                        const std::vector<TColumnRole>& roles, const TTableOptions& options);
 
 // The datum as a line of the fault-slip format, with one decimal: what the row stands for.
-QString datum_line(const TFaultData& datum);
+// A file of such lines reads back where the decimal point is the one written.
+QString datum_line(const TFaultData& datum, QChar decimal_point = u'.');
 
 struct TTableReadResult {
     bool columns_known = false; // false: nothing was read

@@ -1,5 +1,7 @@
 #include "output/data_files.h"
 
+#include "faults/table_reader.h"
+
 #include "core/text_file.h"
 #include "output/text_fields.h"
 
@@ -131,5 +133,19 @@ bool save_data_theoretical(const QString& path, const TFaultDataSet& theoretical
     }
     append_closing_lines(bytes, QStringLiteral("# source file (fault plane) = "),
                          FD_loaded_filename, designated, formats);
+    return write_file_atomically(path, bytes, error);
+}
+
+bool save_data_fault_data(const QString& path, const TFaultDataSet& set,
+                          const QString& FD_loaded_filename, QString* error) {
+    if (nothing_to_do(path, error))
+        return true;
+    const QChar decimal_point = locale_decimal_point();
+    QByteArray bytes;
+    bytes.reserve(qsizetype(set.count()) * 32 + 64);
+    append_text_line(bytes, QStringLiteral("# fault data from %1").arg(FD_loaded_filename));
+    for (const TFaultData& fd : set.FDList)
+        if (!fd.SDList.empty())
+            append_text_line(bytes, datum_line(fd, decimal_point));
     return write_file_atomically(path, bytes, error);
 }

@@ -23,3 +23,9 @@ bool save_data_misfit(const QString& path, const TFaultDataSet& FDSet,
 bool save_data_theoretical(const QString& path, const TFaultDataSet& theoretical,
                            const QString& FD_loaded_filename, const TStressTensor& designated,
                            QString* error);
+
+// The data set as a fault-slip data file: a comment naming the source, then one line per
+// datum with one decimal, in the decimal point the reader of this machine expects. Written
+// atomically; an empty path does nothing and succeeds.
+bool save_data_fault_data(const QString& path, const TFaultDataSet& set,
+                          const QString& FD_loaded_filename, QString* error);

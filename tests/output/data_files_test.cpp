@@ -1,6 +1,7 @@
 #include "output/data_files.h"
 
 #include "faults/fd_reader.h"
+#include "faults/table_reader.h"
 #include "tests/support/test_support.h"
 
 #include <QFile>
@@ -160,6 +161,37 @@ TEST(TheoreticalSlipFile, ReadsBackAsFullDataThatTheStateFits) {
         }
     }
     QLocale::setDefault(before);
+}
+
+// Data imported from a table, saved as a fault-slip file and read back, are the data saved:
+// every kind, in a locale whose decimal point is a comma as well.
+TEST(FaultDataFile, SavedDataReadBack) {
+    const QString table = QStringLiteral("kind,dd,dip,trend,plunge,sense\n"
+                                         "F,120.5,30,200,20,N\nM,40,60,310,5,D\n"
+                                         "L,120,30,200,20,U\nS,90,80,0,0,S\n");
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::German)}) {
+        const QLocale previous;
+        QLocale::setDefault(locale);
+        TempFolder folder;
+        EventLog log;
+        RecordingMessages messages;
+        TFaultDataSet imported, back;
+        TTableOptions options;
+        options.lineation_tolerance = 90;
+        read_fault_data_table(table, QStringLiteral("site.csv"), options, imported, log);
+        ASSERT_EQ(imported.count(), 4);
+        const QString path = folder.path(QStringLiteral("site.efd"));
+        QString error;
+        ASSERT_TRUE(save_data_fault_data(path, imported, QStringLiteral("site.csv"), &error))
+            << error.toStdString();
+        read_fault_data_file(path, back, log, messages);
+        QLocale::setDefault(previous);
+        EXPECT_TRUE(messages.shown.isEmpty());
+        ASSERT_EQ(back.count(), imported.count());
+        for (int k = 0; k < back.count(); ++k)
+            EXPECT_EQ(datum_line(back.FDList[k]), datum_line(imported.FDList[k])) << k;
+        EXPECT_EQ(back.FDList[1].SDList.size(), 2u);
+    }
 }
 
 } // namespace
