@@ -95,7 +95,11 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                            QStringLiteral("Prints these options.")),
         flag("version", "Prints the version."),
-        value_option("fault-data", "Reads fault-slip data (.efd, .fdt).", "FILE"),
+        value_option("fault-data", "Reads fault-slip data or a table (.csv, .tsv).", "FILE"),
+        flag("table", "Reads --fault-data as a table, any extension."),
+        value_option("columns", "Table columns in order: dipdir, dip, rake...", "ROLE,..."),
+        value_option("strike-rule", "Strike by the right or left-hand rule (right).", "R"),
+        value_option("lineation-tolerance", "Off-plane lineations projected up to (10).", "DEG"),
         value_option("inversion-result", "Reads an inversion result (.tlv, .bk4).", "FILE"),
         value_option("stress", "Designates sigma1, sigma3, ratio; or best.", "AZ/PL,AZ/PL,PHI"),
         value_option("measure", "Misfit measure: slip or fry (slip).", "M"),
@@ -113,6 +117,7 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         value_option("write-misfit", "Writes misfits, normal and shear stresses.", "FILE"),
         value_option("write-theoretical", "Writes the theoretical slip data.", "FILE"),
         value_option("write-stress-tensor", "Writes the plotted stress states.", "FILE"),
+        value_option("write-fault-data", "Writes the fault data as a fault-slip file.", "FILE"),
         flag("statistics", "Prints the statistics of the stress states."),
         flag("list-fault-data", "Prints the fault data list."),
         value_option("plot-fault-data", "Draws the fault data: .emf .svg .pdf .png", "FILE"),
@@ -147,6 +152,34 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
                               .arg(parser.positionalArguments().constFirst())};
         o.fault_data = text("fault-data");
         o.inversion_result = text("inversion-result");
+        const QString suffix = QFileInfo(o.fault_data).suffix().toLower();
+        o.fault_data_table =
+            is_set("table") || suffix == QStringLiteral("csv") || suffix == QStringLiteral("tsv");
+        if (is_set("columns")) {
+            o.table.columns = roles_from_list(text("columns"));
+            if (!o.table.columns)
+                throw Failure{QStringLiteral("--columns takes kind, dipdir, strike, dip, quadrant, "
+                                             "trend, plunge, rake, pitch, pitchdir, sense or skip, "
+                                             "separated by commas")};
+        }
+        if (is_set("strike-rule")) {
+            if (text("strike-rule") == QStringLiteral("right"))
+                o.table.strike_rule = TStrikeRule::Right;
+            else if (text("strike-rule") == QStringLiteral("left"))
+                o.table.strike_rule = TStrikeRule::Left;
+            else
+                throw Failure{QStringLiteral("--strike-rule takes right or left")};
+        }
+        if (is_set("lineation-tolerance")) {
+            double degrees = 0;
+            if (!to_number(text("lineation-tolerance"), degrees) || degrees < 0 || degrees > 90)
+                throw Failure{QStringLiteral("--lineation-tolerance takes degrees in [0, 90]")};
+            o.table.lineation_tolerance = degrees;
+        }
+        for (const char* option : {"table", "columns", "strike-rule", "lineation-tolerance"})
+            if (is_set(option) && !o.fault_data_table)
+                throw Failure{QStringLiteral("--%1 needs a table given with --fault-data")
+                                  .arg(QLatin1String(option))};
 
         if (is_set("stress")) {
             if (text("stress") == QStringLiteral("best")) {
@@ -217,6 +250,7 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         o.write_misfit = text("write-misfit");
         o.write_theoretical = text("write-theoretical");
         o.write_stress_tensor = text("write-stress-tensor");
+        o.write_fault_data = text("write-fault-data");
         o.statistics = is_set("statistics");
         o.list_fault_data = is_set("list-fault-data");
         o.plot_fault_data = text("plot-fault-data");
@@ -248,13 +282,14 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
                 "Fault Data must be loaded AND\r\nStress State must be designated.")};
         if ((!o.write_stress_tensor.isEmpty() || o.statistics) && !result_loaded)
             throw Failure{QStringLiteral("Stress Tensor must be loaded.")};
-        if (o.list_fault_data && !fault_data)
+        if ((o.list_fault_data || !o.write_fault_data.isEmpty()) && !fault_data)
             throw Failure{QStringLiteral("Fault Data must be loaded.")};
 
         const bool output = !o.write_misfit.isEmpty() || !o.write_theoretical.isEmpty() ||
-                            !o.write_stress_tensor.isEmpty() || o.statistics || o.list_fault_data ||
-                            !o.plot_fault_data.isEmpty() || !o.plot_stress.isEmpty() ||
-                            !o.plot_mohr.isEmpty() || !o.plot_histogram.isEmpty();
+                            !o.write_stress_tensor.isEmpty() || !o.write_fault_data.isEmpty() ||
+                            o.statistics || o.list_fault_data || !o.plot_fault_data.isEmpty() ||
+                            !o.plot_stress.isEmpty() || !o.plot_mohr.isEmpty() ||
+                            !o.plot_histogram.isEmpty();
         if (!output && !fault_data)
             throw Failure{QStringLiteral("nothing to do: give a file to read or an output")};
     } catch (const Failure& failure) {

@@ -3,6 +3,7 @@
 // The command line of quomtel-batch: what to read, how to analyse and draw, what to write.
 
 #include "core/math_operations.h"
+#include "faults/table_reader.h"
 #include "session/settings.h"
 
 #include <QString>
@@ -15,6 +16,9 @@ enum class TBatchStress { None, Axes, Best };
 struct TBatchOptions {
     QString fault_data;
     QString inversion_result;
+    // The fault data are a table: by its extension (.csv, .tsv) or by --table.
+    bool fault_data_table = false;
+    TTableOptions table;
 
     TBatchStress stress = TBatchStress::None;
     Tazpl sigma1{};
@@ -31,6 +35,7 @@ struct TBatchOptions {
     QString write_misfit;
     QString write_theoretical;
     QString write_stress_tensor;
+    QString write_fault_data;
     bool statistics = false;
     bool list_fault_data = false;
     QString plot_fault_data;

@@ -66,6 +66,7 @@ bool write_outputs(TSession& session, const TBatchOptions& options, QTextStream&
     ok &= session.save_data_misfit(options.write_misfit);
     ok &= session.save_data_theoretical(options.write_theoretical);
     ok &= session.save_data_stress_tensor(options.write_stress_tensor);
+    ok &= session.save_data_fault_data(options.write_fault_data);
     print_text(session, options, out);
     const double scale = options.png_scale;
     ok &= session.save_graph_FD(options.plot_fault_data, scale);
@@ -111,7 +112,10 @@ int run_batch(const TBatchOptions& options, Messages& messages, QTextStream& out
     // As in the window: a fault data file opened after the result replaces its fault data.
     if (!options.inversion_result.isEmpty() && !session.read_IR(options.inversion_result))
         return batch_failed;
-    if (!options.fault_data.isEmpty() && !session.read_FD(options.fault_data))
+    if (!options.fault_data.isEmpty() &&
+        !(options.fault_data_table ? session.read_table(options.fault_data, options.table,
+                                                        QStringLiteral("with --columns"))
+                                   : session.read_FD(options.fault_data)))
         return batch_failed;
     if (!designate(session, options))
         return batch_failed;

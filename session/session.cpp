@@ -362,3 +362,38 @@ bool TSession::save_graph_misfit(const QString& path, QSize size, double png_sca
         draw_histogram(canvas, QRect(QPoint(0, 0), size));
     });
 }
+
+bool TSession::read_table(const QString& path, const TTableOptions& options,
+                          const QString& remedy) {
+    if (path.isEmpty())
+        return false;
+    const TTextReadResult text = read_text_lines(path);
+    if (!text.ok) {
+        messages_.show(text.error); // the previous data stay
+        return false;
+    }
+    TFaultDataSet read;
+    const TTableReadResult result =
+        read_fault_data_table(text.lines.join(u'\n'), path, options, read, log_);
+    if (!result.columns_known) {
+        messages_.show(columns_unknown_message(path, remedy));
+        return false;
+    }
+    change_flag_FD_loaded(false);
+    FDSet = std::move(read);
+    for (const QString& problem : result.problems)
+        messages_.show(problem);
+    TTableReadResult counts = result; // the problems were shown one by one
+    counts.problems.clear();
+    if (const QString summary = table_report(counts, options); !summary.isEmpty())
+        messages_.show(summary);
+    if (result.orientation_error)
+        messages_.show(orientation_error_message(path));
+    change_flag_FD_loaded(true, path);
+    return true;
+}
+
+bool TSession::save_data_fault_data(const QString& path) {
+    QString error;
+    return report(::save_data_fault_data(path, FDSet, FD_loaded_filename, &error), error);
+}

@@ -8,6 +8,7 @@
 #include "core/logger.h"
 #include "core/messages.h"
 #include "faults/fd_classes.h"
+#include "faults/table_reader.h"
 #include "output/picture_files.h"
 #include "plot/fd_plot.h"
 #include "plot/misfit_histogram.h"
@@ -68,6 +69,10 @@ public:
     // True when the data (and for a result, the states) are loaded.
     bool read_FD(const QString& path);
     bool read_IR(const QString& path);
+    // A field table read as fault data, as read_FD reads a data file. The problems of its rows
+    // are shown one by one, then a summary. A table whose columns cannot be told, and a file
+    // that cannot be read, leave the previous data; remedy ends the message of the first.
+    bool read_table(const QString& path, const TTableOptions& options, const QString& remedy);
     void change_flag_FD_loaded(bool value, const QString& path = QString());
     void change_flag_ST_loaded(bool value, const QString& path = QString());
 
@@ -120,6 +125,7 @@ public:
     bool save_data_misfit(const QString& path);
     bool save_data_theoretical(const QString& path);
     bool save_data_stress_tensor(const QString& path);
+    bool save_data_fault_data(const QString& path);
     bool save_graph_FD(const QString& path, double png_scale = 1, int selected = -1);
     bool save_graph_ST(const QString& path, double png_scale = 1,
                        TDrawProgress* progress = nullptr);

@@ -187,15 +187,38 @@ TEST(BatchOptions, PerpendicularityAllowsOneDegree) {
 TEST(BatchOptions, HelpAndVersionExitZero) {
     const BatchRun help = run({"--help"});
     EXPECT_EQ(help.status, batch_ok);
-    for (const char* name : {"--fault-data",       "--inversion-result",  "--stress",
-                             "--measure",          "--bin-size",          "--enhance",
-                             "--dispersion",       "--emphasis",          "--tails",
-                             "--colour",           "--plot-method",       "--projection",
-                             "--theoretical-slip", "--model-faults",      "--designated-axes",
-                             "--write-misfit",     "--write-theoretical", "--write-stress-tensor",
-                             "--statistics",       "--list-fault-data",   "--plot-fault-data",
-                             "--plot-stress",      "--plot-mohr",         "--plot-histogram",
-                             "--png-scale",        "--max-symbols",       "--version"}) {
+    for (const char* name : {"--fault-data",
+                             "--inversion-result",
+                             "--stress",
+                             "--measure",
+                             "--bin-size",
+                             "--enhance",
+                             "--dispersion",
+                             "--emphasis",
+                             "--tails",
+                             "--colour",
+                             "--plot-method",
+                             "--projection",
+                             "--theoretical-slip",
+                             "--model-faults",
+                             "--designated-axes",
+                             "--write-misfit",
+                             "--write-theoretical",
+                             "--write-stress-tensor",
+                             "--statistics",
+                             "--list-fault-data",
+                             "--plot-fault-data",
+                             "--plot-stress",
+                             "--plot-mohr",
+                             "--plot-histogram",
+                             "--png-scale",
+                             "--max-symbols",
+                             "--version",
+                             "--table",
+                             "--columns",
+                             "--strike-rule",
+                             "--lineation-tolerance",
+                             "--write-fault-data"}) {
         const QStringList hits = help.out.split(u'\n').filter(QString::fromLatin1(name));
         EXPECT_FALSE(hits.isEmpty()) << name;
     }
@@ -229,6 +252,11 @@ TEST(BatchOptions, EveryUsageErrorExitsTwoWithOneLineReason) {
         {{"--fault-data", "a", "--stress", "10/80,190/10,-0.1"}, "outside 0..1"},
         {{"--fault-data", "a", "--stress", "10/80,200/30,0.5"}, "perpendicular"},
         {{"--fault-data", "a", "--stress", "best"}, "needs --inversion-result"},
+        {{"--fault-data", "a.csv", "--columns", "dip,azimuth"}, "--columns takes"},
+        {{"--fault-data", "a.csv", "--strike-rule", "up"}, "--strike-rule takes right or left"},
+        {{"--fault-data", "a.tsv", "--lineation-tolerance", "91"}, "--lineation-tolerance"},
+        {{"--fault-data", "a.efd", "--columns", "dip"}, "--columns needs a table"},
+        {{"--write-fault-data", "a.efd"}, "Fault Data must be loaded."},
         {{"--fault-data", "a", "--measure", "angle"}, "--measure must be slip or fry"},
         {{"--fault-data", "a", "--bin-size", "ten"}, "invalid bin size"},
         {{"--fault-data", "a", "--bin-size", "4"}, "out of range"},
@@ -577,5 +605,27 @@ TEST(BatchRun, FileSizeLimitFailsTheWriteWithItsReason) {
         << lines[0].toStdString();
 }
 #endif
+
+// A table in, the same data as a fault-slip file out; each bad row on its own line of standard
+// error, then the summary; a table whose columns cannot be told fails the run.
+TEST(BatchRun, TablesInFaultSlipFileOut) {
+    TempFolder dir;
+    const QString table =
+        dir.write(QStringLiteral("site.txt"), "0;45;-90;N\n0;45;abc;N\n90;30;180;d\n");
+    const QString efd = dir.path(QStringLiteral("site.efd"));
+    const BatchRun r = run({"--fault-data", table, "--table", "--columns", "strike,dip,rake,skip",
+                            "--write-fault-data", efd, "--list-fault-data"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(lines_of(r.err), QStringList({"row 2, column 3: \"abc\" is not a rake in [-180, 180]",
+                                            "3 rows read, 1 skipped"}));
+    EXPECT_EQ(lines_of(r.out).size(), 2);
+    EXPECT_EQ(QString::fromUtf8(dir.read(QStringLiteral("site.efd"))),
+              "# fault data from site.txt\r\nF 90.0 45.0 90.0 45.0 N\r\n"
+              "F 180.0 30.0 270.0 0.0 D\r\n");
+    const BatchRun unknown = run({"--fault-data", table, "--table", "--list-fault-data"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(lines_of(unknown.err), QStringList({"Cannot tell the columns of [" + table +
+                                                  "]: name them in the header or with --columns"}));
+}
 
 } // namespace
