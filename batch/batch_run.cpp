@@ -97,6 +97,11 @@ void StreamMessages::show(const QString& text) {
     stream_.flush();
 }
 
+void StreamMessages::show_lines(const QStringList& lines) {
+    for (const QString& line : lines)
+        show(line);
+}
+
 bool StreamMessages::ask(const QString& caption, const QString& text) {
     stream_ << one_line_message(message_box_text(caption + QStringLiteral(": ") + text))
             << " Yes\n";

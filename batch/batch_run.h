@@ -20,6 +20,8 @@ class StreamMessages : public Messages {
 public:
     explicit StreamMessages(QTextStream& stream) : stream_(stream) {}
     void show(const QString& text) override;
+    // A line of standard error each, so that scripts can count and grep them.
+    void show_lines(const QStringList& lines) override;
     bool ask(const QString& caption, const QString& text) override;
 
 private:

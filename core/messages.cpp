@@ -7,3 +7,8 @@ QString message_box_text(const QString& text) {
     return text.first(kept) + QStringLiteral(" [... ") + QString::number(text.size() - 2 * kept) +
            QStringLiteral(" characters ...] ") + text.last(kept);
 }
+
+void Messages::show_lines(const QStringList& lines) {
+    if (!lines.isEmpty())
+        show(lines.join(u'\n'));
+}

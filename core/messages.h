@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Where readers, analysis and writers send what the user must be told. The window shows modal
 // boxes, the batch tool writes to standard error, the tests record.
@@ -9,6 +10,8 @@ public:
     virtual ~Messages() = default;
     // An information or error text with an OK button.
     virtual void show(const QString& text) = 0;
+    // A report of many lines, a problem per line say: by default one text of those lines.
+    virtual void show_lines(const QStringList& lines);
     // A Yes/No question; true for Yes.
     virtual bool ask(const QString& caption, const QString& text) = 0;
 };

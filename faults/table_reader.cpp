@@ -303,7 +303,7 @@ std::optional<std::vector<TColumnRole>> roles_from_list(QStringView list) {
     return roles;
 }
 
-TTable split_table(QStringView text) {
+TTable split_table(QStringView text, std::optional<QChar> delimiter, std::optional<bool> header) {
     TTable table;
     std::vector<std::pair<int, QStringView>> lines;
     int number = 0;
@@ -321,7 +321,9 @@ TTable split_table(QStringView text) {
     for (std::size_t k = 0; k < lines.size() && k < std::size_t(sample_lines); ++k)
         sample.push_back(lines[k].second);
     TTableLayout& layout = table.layout;
-    layout.delimiter = sample.empty() ? QChar(u',') : detect_delimiter(sample);
+    layout.delimiter = delimiter        ? *delimiter
+                       : sample.empty() ? QChar(u',')
+                                        : detect_delimiter(sample);
     layout.decimal_comma = layout.delimiter == u';' || layout.delimiter == u'\t';
     table.rows.reserve(lines.size());
     for (const auto& [line_number, line] : lines)
@@ -332,7 +334,7 @@ TTable split_table(QStringView text) {
         bool numbers = false;
         for (const QString& cell : first.cells)
             numbers = numbers || table_number(cell, layout.decimal_comma).has_value();
-        if (!numbers) {
+        if (header.value_or(!numbers)) {
             layout.header = true;
             layout.header_line = first.line;
             layout.names = first.cells;
@@ -509,7 +511,7 @@ TTableReadResult read_fault_data_table(QStringView text, const QString& path,
                                        const TTableOptions& options, TFaultDataSet& set,
                                        EventLog& log) {
     TTableReadResult result;
-    const TTable table = split_table(text);
+    const TTable table = split_table(text, options.delimiter, options.header);
     const std::vector<TColumnRole> roles = table_roles(table.layout, options);
     if (!roles_complete(roles))
         return result;

@@ -41,6 +41,8 @@ std::optional<TColumnRole> role_from_name(QStringView name);
 std::optional<std::vector<TColumnRole>> roles_from_list(QStringView list);
 
 struct TTableOptions {
+    std::optional<QChar> delimiter; // else detected: '\t', ';', ',' or ' ' (runs of blanks)
+    std::optional<bool> header;     // else detected: a first row without numbers
     TStrikeRule strike_rule = TStrikeRule::Right;
     double lineation_tolerance = 10; // degrees; farther off its plane, a row is skipped
     std::optional<std::vector<TColumnRole>> columns; // by position, in place of the header's
@@ -68,8 +70,10 @@ struct TTable {
 };
 
 // Cuts the text into rows: blank lines and lines starting with "#" are left out, quoted cells
-// ("a, b" and "say ""so""") are taken whole. The delimiter is detected, then the header.
-TTable split_table(QStringView text);
+// ("a, b" and "say ""so""") are taken whole. The delimiter and the header are detected unless
+// given.
+TTable split_table(QStringView text, std::optional<QChar> delimiter = {},
+                   std::optional<bool> header = {});
 // The roles of the columns: the options' list, else the header's names. Empty when neither
 // says what the plane and the slip are.
 std::vector<TColumnRole> table_roles(const TTableLayout& layout, const TTableOptions& options);

@@ -372,21 +372,21 @@ bool TSession::read_table(const QString& path, const TTableOptions& options,
         messages_.show(text.error); // the previous data stay
         return false;
     }
+    return read_table_text(text.lines.join(u'\n'), path, options, remedy);
+}
+
+bool TSession::read_table_text(QStringView text, const QString& path,
+                               const TTableOptions& options, const QString& remedy) {
     TFaultDataSet read;
-    const TTableReadResult result =
-        read_fault_data_table(text.lines.join(u'\n'), path, options, read, log_);
+    const TTableReadResult result = read_fault_data_table(text, path, options, read, log_);
     if (!result.columns_known) {
         messages_.show(columns_unknown_message(path, remedy));
         return false;
     }
     change_flag_FD_loaded(false);
     FDSet = std::move(read);
-    for (const QString& problem : result.problems)
-        messages_.show(problem);
-    TTableReadResult counts = result; // the problems were shown one by one
-    counts.problems.clear();
-    if (const QString summary = table_report(counts, options); !summary.isEmpty())
-        messages_.show(summary);
+    if (const QString report = table_report(result, options); !report.isEmpty())
+        messages_.show_lines(report.split(u'\n'));
     if (result.orientation_error)
         messages_.show(orientation_error_message(path));
     change_flag_FD_loaded(true, path);

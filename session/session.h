@@ -70,9 +70,12 @@ public:
     bool read_FD(const QString& path);
     bool read_IR(const QString& path);
     // A field table read as fault data, as read_FD reads a data file. The problems of its rows
-    // are shown one by one, then a summary. A table whose columns cannot be told, and a file
+    // and a summary are shown as one report. A table whose columns cannot be told, and a file
     // that cannot be read, leave the previous data; remedy ends the message of the first.
     bool read_table(const QString& path, const TTableOptions& options, const QString& remedy);
+    // The same of a table's text, pasted say; name stands for the file in messages and caption.
+    bool read_table_text(QStringView text, const QString& name, const TTableOptions& options,
+                         const QString& remedy);
     void change_flag_FD_loaded(bool value, const QString& path = QString());
     void change_flag_ST_loaded(bool value, const QString& path = QString());
 
