@@ -1,8 +1,12 @@
 #include "ui/dialogs.h"
 
+#include "ui/table_import.h"
+
+#include <QCryptographicHash>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStringList>
 
 QString qt_name_filters(const QString& filter) {
@@ -51,6 +55,43 @@ QString QtFileDialogs::save_file(const TFileDialogSpec& spec) {
         return QString();
     last_folder_ = dialog.directory().absolutePath();
     return dialog.selectedFiles().constFirst();
+}
+
+namespace {
+
+// The settings key of a header: its names, case and punctuation aside.
+QString header_key(const QString& text) {
+    const TTable table = split_table(text);
+    if (!table.layout.header)
+        return QString();
+    QStringList names;
+    for (const QString& name : table.layout.names)
+        names.append(name.toLower().simplified());
+    const QByteArray hash =
+        QCryptographicHash::hash(names.join(u'\x1f').toUtf8(), QCryptographicHash::Sha1);
+    return QStringLiteral("TableColumns/") + QString::fromLatin1(hash.toHex());
+}
+
+} // namespace
+
+std::optional<TTableOptions> QtFileDialogs::import_table(const QString& name, const QString& text) {
+    const QString key = header_key(text);
+    QSettings settings;
+    TTableOptions initial;
+    // A damaged or foreign value is no list of roles and is ignored.
+    if (!key.isEmpty())
+        initial.columns = roles_from_list(settings.value(key).toString());
+    TTableImportDialog dialog(name, text, initial, parent_);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const TTableOptions chosen = dialog.options();
+    if (!key.isEmpty() && chosen.columns) {
+        QStringList roles;
+        for (const TColumnRole role : *chosen.columns)
+            roles.append(role_name(role));
+        settings.setValue(key, roles.join(u','));
+    }
+    return chosen;
 }
 
 QString picture_filter() {

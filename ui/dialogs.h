@@ -4,8 +4,11 @@
 // real boxes; the tests inject answers so that nothing ever blocks.
 
 #include "core/messages.h"
+#include "faults/table_reader.h"
 
 #include <QString>
+
+#include <optional>
 
 class QWidget;
 
@@ -23,6 +26,9 @@ public:
     // An empty path when the user cancels.
     virtual QString open_file(const TFileDialogSpec& spec) = 0;
     virtual QString save_file(const TFileDialogSpec& spec) = 0;
+    // The columns and conventions of a table to import (name is its file's, text its text);
+    // nothing when the user cancels.
+    virtual std::optional<TTableOptions> import_table(const QString& name, const QString& text) = 0;
 };
 
 // Turns "Description|*.a;*.b|..." into Qt's ";;"-separated "Description (*.a *.b)" list.
@@ -45,6 +51,8 @@ public:
     void set_parent(QWidget* parent) { parent_ = parent; }
     QString open_file(const TFileDialogSpec& spec) override;
     QString save_file(const TFileDialogSpec& spec) override;
+    // Starts with the roles last chosen for a table of the same header.
+    std::optional<TTableOptions> import_table(const QString& name, const QString& text) override;
 
 private:
     QWidget* parent_;

@@ -1,5 +1,6 @@
 #include "ui/main.h"
 
+#include "core/text_file.h"
 #include "session/session.h"
 #include "ui/about.h"
 #include "ui/compatibility.h"
@@ -9,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -102,6 +104,16 @@ void TFormMain::build_menu() {
     ActionOpenFD = file_action(this, QStringLiteral("&Fault Data"), "ActionOpenFD", "open.svg");
     ActionOpenST = file_action(this, QStringLiteral("&Stress Tensor"), "ActionOpenST", "open.svg");
     ActionOpenST->setEnabled(false);
+    ActionImportTable =
+        file_action(this, QStringLiteral("Import &Table..."), "ActionImportTable", "open.svg");
+    ActionImportTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    ActionImportTable->setToolTip(
+        QStringLiteral("Reads fault data from a CSV, TSV or other table in any common convention"));
+    ActionPasteTable = new QAction(QStringLiteral("Paste &Table"), this);
+    ActionPasteTable->setObjectName(QStringLiteral("ActionPasteTable"));
+    ActionPasteTable->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    ActionSaveDataFaultData = file_action(this, QStringLiteral("&Fault Data (.efd)"),
+                                          "ActionSaveDataFaultData", "save.svg");
     ActionSaveDataMisfit = file_action(this, QStringLiteral("&Misfit, normal && shear stresses"),
                                        "ActionSaveDataMisfit", "save.svg");
     ActionSaveDataTheoretical = file_action(this, QStringLiteral("&Theoretical Slip"),
@@ -120,9 +132,10 @@ void TFormMain::build_menu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     QMenu* open = file->addMenu(QStringLiteral("&Open"));
     open->addActions({ActionOpenIR, ActionOpenFD, ActionOpenST});
+    file->addAction(ActionImportTable);
     QMenu* save_data = file->addMenu(QStringLiteral("&Save Data"));
-    save_data->addActions(
-        {ActionSaveDataMisfit, ActionSaveDataTheoretical, ActionSaveDataStressTensor});
+    save_data->addActions({ActionSaveDataMisfit, ActionSaveDataTheoretical,
+                           ActionSaveDataStressTensor, ActionSaveDataFaultData});
     QMenu* save_graphics = file->addMenu(QStringLiteral("Save &Graphics"));
     save_graphics->addActions(
         {ActionSaveGraphFD, ActionSaveGraphST, ActionSaveGraphMisfit, ActionSaveGraphMohr});
@@ -131,6 +144,9 @@ void TFormMain::build_menu() {
         file->addAction(QIcon(QStringLiteral(":/icons/exit.svg")), QStringLiteral("E&xit"));
     ActionExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(ActionExit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(ActionPasteTable);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     ActionVersion =
@@ -167,6 +183,32 @@ void TFormMain::connect_actions() {
         const QString path = st_view->run_open_dialog();
         if (!path.isEmpty())
             open_inversion_result(path);
+    });
+    connect(ActionImportTable, &QAction::triggered, this, [this] {
+        const QString path = dialogs_->open_file(TFileDialogSpec{
+            QStringLiteral("Import Table"),
+            QStringLiteral("Tables (*.csv, *.tsv, *.txt)|*.csv;*.tsv;*.txt|All files (*.*)|*.*"),
+            QString(), false});
+        if (!path.isEmpty())
+            import_table(path);
+    });
+    connect(ActionPasteTable, &QAction::triggered, this, [this] {
+        const QString text = QGuiApplication::clipboard()->text();
+        if (text.trimmed().isEmpty()) {
+            messages_->show(QStringLiteral("The clipboard holds no text to read as a table."));
+            return;
+        }
+        import_table_text(QStringLiteral("clipboard"), text);
+    });
+    connect(ActionSaveDataFaultData, &QAction::triggered, this, [this] {
+        if (!session_->FD_loaded) {
+            messages_->show(QStringLiteral("Fault Data must be loaded."));
+            return;
+        }
+        session_->save_data_fault_data(dialogs_->save_file(
+            TFileDialogSpec{QStringLiteral("Save Fault Data"),
+                            QStringLiteral("Fault-slip data (*.efd)|*.efd|All files (*.*)|*.*"),
+                            QStringLiteral(".efd"), true}));
     });
     connect(ActionOpenST, &QAction::triggered, this, [this] {
         activate(st_view);
@@ -269,6 +311,8 @@ void TFormMain::open_file(const QString& path) {
     if (ext == QStringLiteral(".efd") || ext == QStringLiteral(".fdt")) {
         activate(fd_view);
         open_fault_data(path);
+    } else if (ext == QStringLiteral(".csv") || ext == QStringLiteral(".tsv")) {
+        import_table(path);
     } else if (ext == QStringLiteral(".tlv") || ext == QStringLiteral(".bk4")) {
         activate(st_view);
         open_inversion_result(path);
@@ -279,6 +323,26 @@ void TFormMain::open_file(const QString& path) {
 
 void TFormMain::open_fault_data(const QString& path) {
     session_->read_FD(path);
+    fd_view->ActionDrawExecute(this);
+}
+
+void TFormMain::import_table(const QString& path) {
+    const TTextReadResult text = read_text_lines(path);
+    if (!text.ok) {
+        messages_->show(text.error);
+        return;
+    }
+    import_table_text(path, text.lines.join(u'\n'));
+}
+
+void TFormMain::import_table_text(const QString& name, const QString& text) {
+    activate(fd_view);
+    const std::optional<TTableOptions> options =
+        dialogs_->import_table(QFileInfo(name).fileName(), text);
+    if (!options)
+        return;
+    session_->read_table_text(text, name, *options,
+                              QStringLiteral("choose them in the import dialog"));
     fd_view->ActionDrawExecute(this);
 }
 

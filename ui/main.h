@@ -45,6 +45,9 @@ public:
     QAction* ActionOpenIR = nullptr;
     QAction* ActionOpenFD = nullptr;
     QAction* ActionOpenST = nullptr;
+    QAction* ActionImportTable = nullptr;
+    QAction* ActionPasteTable = nullptr;
+    QAction* ActionSaveDataFaultData = nullptr;
     QAction* ActionSaveDataMisfit = nullptr;
     QAction* ActionSaveDataTheoretical = nullptr;
     QAction* ActionSaveDataStressTensor = nullptr;
@@ -59,6 +62,9 @@ public:
     void activate(TViewDock* view);
     // Routes a file by its extension, as a drop does.
     void open_file(const QString& path);
+    // A field table through the import dialog, then loaded as fault data.
+    void import_table(const QString& path);
+    void import_table_text(const QString& name, const QString& text);
     // The first file of a drop only.
     void drop_files(const QStringList& paths);
     // The docked views in tab order.

@@ -25,9 +25,17 @@ public:
         saved.append(spec.title);
         return next_path;
     }
+    std::optional<TTableOptions> import_table(const QString& name, const QString& text) override {
+        imported.append(name);
+        imported_text = text;
+        return next_table;
+    }
     QString next_path;
     QStringList opened;
     QStringList saved;
+    std::optional<TTableOptions> next_table; // nothing: the import dialog is cancelled
+    QStringList imported;
+    QString imported_text;
 };
 
 struct UiFixture {
