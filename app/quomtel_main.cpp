@@ -1,5 +1,6 @@
 #include "app/screenshots.h"
 #include "ui/main.h"
+#include "ui/window_arguments.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -7,6 +8,16 @@
 #include <QTextStream>
 
 int main(int argc, char** argv) {
+    // --help and --version print without a window, so without a display too.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const TWindowArguments parsed = parse_window_arguments(arguments);
+    if (parsed.kind != TWindowArguments::Kind::Run) {
+        QTextStream out(parsed.kind == TWindowArguments::Kind::UsageError ? stderr : stdout);
+        out << parsed.text;
+        return parsed.kind == TWindowArguments::Kind::UsageError ? 2 : 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quomtel"));
     // Desktops find the entry and icon by this name; the icon built in stands in for a theme's.
@@ -15,16 +26,11 @@ int main(int argc, char** argv) {
         QIcon::fromTheme(QStringLiteral("quomtel"), QIcon(QStringLiteral(":/icons/quomtel.svg"))));
     TFormMain window;
     window.show();
-    QStringList files = QApplication::arguments().mid(1);
-    // `--screenshots DIR` (for `make screenshots`, not for users): the documentation's pictures.
-    QString screenshot_folder;
-    if (files.size() >= 2 && files.constFirst() == QStringLiteral("--screenshots")) {
-        screenshot_folder = files.at(1);
-        files = files.mid(2);
-    }
     // Files named on the command line open in order, routed like a drop.
-    for (const QString& file : files)
+    for (const QString& file : parsed.files)
         window.open_file(file);
+    // `--screenshots DIR` (for `make screenshots`, not for users): the documentation's pictures.
+    const QString screenshot_folder = parsed.screenshot_folder;
     if (screenshot_folder.isEmpty())
         return QApplication::exec();
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 
@@ -23,8 +24,14 @@ bool EventLog::append_log(const QString& text) {
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
+bool is_build_folder(const QString& executable_dir) {
+    // The programs are built into build/bin beside the build's cache.
+    return !executable_dir.isEmpty() &&
+           QFileInfo::exists(QDir(executable_dir).filePath(QStringLiteral("../CMakeCache.txt")));
+}
+
 QString default_log_path(const QString& executable_dir) {
-    if (!executable_dir.isEmpty()) {
+    if (is_build_folder(executable_dir)) {
         // Trying the file itself is the only reliable test: folder flags miss read-only
         // mounts and access lists. Appending leaves an existing log as it is.
         const QString beside = QDir(executable_dir).filePath(log_file_name);
@@ -32,6 +39,7 @@ QString default_log_path(const QString& executable_dir) {
         if (probe.open(QIODevice::WriteOnly | QIODevice::Append))
             return beside;
     }
+    // An installed program keeps its log with the user's data, never among the programs.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();

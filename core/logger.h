@@ -26,9 +26,11 @@ private:
 
 inline const QString log_file_name = QStringLiteral("QMT.log");
 
-// The log beside the executable, or in the per-user data folder when that folder is not
-// writable (an installed program).
+// The log beside the executable of a build folder (one with the build's CMakeCache.txt above
+// it) when it can be written there; else, as for an installed program, in the per-user data
+// folder.
 QString default_log_path(const QString& executable_dir);
+bool is_build_folder(const QString& executable_dir);
 
 // The locale's short date and long time; the time is left out at exactly midnight.
 QString log_time_text(const QDateTime& now);

@@ -25,15 +25,21 @@ TEST(EventLog, ResetTruncatesAndAppendAddsCrLfLines) {
     EXPECT_FALSE(broken.append_log("x"));
 }
 
-TEST(DefaultLogPath, BesideTheExecutableElseUserData) {
+// A program run from its build folder logs beside itself; an installed one (in ~/.local/bin,
+// say, which is writable) logs with the user's data, as does one whose folder is no folder.
+TEST(DefaultLogPath, BesideABuiltProgramElseUserData) {
     TempFolder dir;
-    EXPECT_EQ(default_log_path(dir.path("")), QDir(dir.path("")).filePath("QMT.log"));
+    QDir().mkpath(dir.path("build/bin"));
+    dir.write("build/CMakeCache.txt", "");
+    QDir().mkpath(dir.path("local/bin"));
+    EXPECT_EQ(default_log_path(dir.path("build/bin")),
+              QDir(dir.path("build/bin")).filePath("QMT.log"));
 
     QStandardPaths::setTestModeEnabled(true);
-    const QString fallback = default_log_path(dir.write("not_a_folder", "x"));
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    for (const QString& folder : {dir.path("local/bin"), dir.write("not_a_folder", "x"), QString()})
+        EXPECT_EQ(default_log_path(folder), QDir(data).filePath("QMT.log")) << folder.toStdString();
     QStandardPaths::setTestModeEnabled(false);
-    EXPECT_EQ(fallback, QDir(data).filePath("QMT.log"));
     EXPECT_TRUE(QDir(data).exists());
 }
 
