@@ -314,6 +314,20 @@ std::optional<TPictureFormat> picture_format_of(const QString& path) {
     return std::nullopt;
 }
 
+QString picture_extension(TPictureFormat format) {
+    switch (format) {
+    case TPictureFormat::Emf:
+        return QStringLiteral(".emf");
+    case TPictureFormat::Svg:
+        return QStringLiteral(".svg");
+    case TPictureFormat::Pdf:
+        return QStringLiteral(".pdf");
+    case TPictureFormat::Png:
+        return QStringLiteral(".png");
+    }
+    return QString();
+}
+
 bool write_picture(const QString& path, QSize logical, double png_scale,
                    const TPictureDrawing& draw, QString* error) {
     const std::optional<TPictureFormat> format = picture_format_of(path);

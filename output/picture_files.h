@@ -14,6 +14,8 @@ enum class TPictureFormat { Emf, Svg, Pdf, Png };
 
 // By the extension, in any case; nothing for another extension.
 std::optional<TPictureFormat> picture_format_of(const QString& path);
+// The extension of a format, with its dot: ".svg".
+QString picture_extension(TPictureFormat format);
 
 using TPictureDrawing = std::function<void(QPainter&)>;
 

@@ -16,6 +16,13 @@ void TDesignation::start(const TStressTensor& previous) {
     mode = TMode::STEP1;
 }
 
+void TDesignation::cancel() {
+    reset_designation_overlays(overlays);
+    on_which_plot = Tsigma1or3::not_specified;
+    firstly_designated_axis = Tsigma1or3::not_specified;
+    mode = TMode::STEP0;
+}
+
 bool TDesignation::mouse_moved(QPoint p, QPainter& canvas, const TSTPlotStyles& styles,
                                bool color) {
     switch (mode) {

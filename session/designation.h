@@ -32,6 +32,10 @@ public:
     // designation, draws the marks of the step onto canvas. True when canvas was drawn on.
     bool mouse_moved(QPoint p, QPainter& canvas, const TSTPlotStyles& styles, bool color);
 
+    // Leaves a designation under way: back to no step, no marks of this one.
+    void cancel();
+    bool under_way() const { return mode != TMode::STEP0; }
+
     // A click ends the step; true when it was the third and designated_ST is complete.
     bool mouse_released();
 

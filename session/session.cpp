@@ -8,6 +8,7 @@
 #include "plot/model_faults.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -396,4 +397,44 @@ bool TSession::read_table_text(QStringView text, const QString& path,
 bool TSession::save_data_fault_data(const QString& path) {
     QString error;
     return report(::save_data_fault_data(path, FDSet, FD_loaded_filename, &error), error);
+}
+
+TSession::TSaveAllReport TSession::save_all(const QString& folder, TPictureFormat format,
+                                            QSize histogram_size, TDrawProgress* progress) {
+    TSaveAllReport report;
+    const QString loaded = FD_loaded ? FD_loaded_filename : ST_loaded_filename;
+    const QString base =
+        loaded.isEmpty() ? QStringLiteral("quomtel") : QFileInfo(loaded).completeBaseName();
+    const QString extension = picture_extension(format);
+    const QDir dir(folder);
+    const auto name = [&](const QString& suffix) { return dir.filePath(base + suffix); };
+    const auto save = [&](const QString& path, bool ok) {
+        if (ok)
+            report.written.append(path);
+        report.ok = report.ok && ok;
+    };
+    if (FD_loaded && ST_designated) {
+        save(name(QStringLiteral("_misfit.txt")),
+             save_data_misfit(name(QStringLiteral("_misfit.txt"))));
+        save(name(QStringLiteral("_theoretical.efd")),
+             save_data_theoretical(name(QStringLiteral("_theoretical.efd"))));
+    } else {
+        report.skipped.append(QStringLiteral(
+            "the misfit and theoretical-slip files: fault data must be loaded and a stress state "
+            "designated"));
+    }
+    if (ST_loaded)
+        save(name(QStringLiteral("_stress_tensor.txt")),
+             save_data_stress_tensor(name(QStringLiteral("_stress_tensor.txt"))));
+    else
+        report.skipped.append(QStringLiteral("the stress-tensor file: no stress states loaded"));
+    const QString pictures[4] = {name(QStringLiteral("_fault_data") + extension),
+                                 name(QStringLiteral("_stress") + extension),
+                                 name(QStringLiteral("_histogram") + extension),
+                                 name(QStringLiteral("_mohr") + extension)};
+    save(pictures[0], save_graph_FD(pictures[0]));
+    save(pictures[1], save_graph_ST(pictures[1], 1, progress));
+    save(pictures[2], save_graph_misfit(pictures[2], histogram_size));
+    save(pictures[3], save_graph_Mohr(pictures[3]));
+    return report;
 }

@@ -23,6 +23,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -134,6 +135,17 @@ public:
                        TDrawProgress* progress = nullptr);
     bool save_graph_Mohr(const QString& path, double png_scale = 1);
     bool save_graph_misfit(const QString& path, QSize size, double png_scale = 1);
+
+    // Every result that what is loaded and designated allows, into folder, each named after
+    // the file loaded: the misfit, theoretical-slip and stress-tensor files and the four
+    // pictures in format. Failed writes are reported as single saves report them.
+    struct TSaveAllReport {
+        QStringList written;
+        QStringList skipped; // why a result was not written
+        bool ok = true;      // no write failed
+    };
+    TSaveAllReport save_all(const QString& folder, TPictureFormat format, QSize histogram_size,
+                            TDrawProgress* progress = nullptr);
 
 signals:
     void fault_data_changed();

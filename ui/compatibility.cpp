@@ -129,8 +129,12 @@ QString TFormCompatibility::run_picture_save_dialog() {
                                               QStringLiteral(".emf"), true});
 }
 
+QSize TFormCompatibility::histogram_size() const {
+    return ChartMisfit->size().expandedTo(QSize(1, 1));
+}
+
 void TFormCompatibility::save_graph_misfit(const QString& path) {
-    session_.save_graph_misfit(path, ChartMisfit->size().expandedTo(QSize(1, 1)));
+    session_.save_graph_misfit(path, histogram_size());
 }
 
 void TFormCompatibility::save_graph_Mohr(const QString& path) {

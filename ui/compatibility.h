@@ -46,6 +46,8 @@ public:
     // The histogram at its size on the screen, and the Mohr diagram, as enhanced metafiles.
     void save_graph_misfit(const QString& path);
     void save_graph_Mohr(const QString& path);
+    // The histogram's size on the screen, which its pictures take.
+    QSize histogram_size() const;
 
 protected:
     // The chart takes half of the client width, the Mohr picture the rest.

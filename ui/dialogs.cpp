@@ -1,11 +1,13 @@
 #include "ui/dialogs.h"
 
 #include "ui/table_import.h"
+#include "ui/value_dialogs.h"
 
 #include <QCryptographicHash>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
 
@@ -36,25 +38,72 @@ bool BoxMessages::ask(const QString& caption, const QString& text) {
            QMessageBox::Yes;
 }
 
-QString QtFileDialogs::open_file(const TFileDialogSpec& spec) {
-    const QString path = QFileDialog::getOpenFileName(parent_, spec.title, last_folder_,
-                                                      qt_name_filters(spec.filter));
+namespace {
+
+const QString last_folder_key = QStringLiteral("Dialogs/lastFolder");
+
+// The extension of a filter such as "PNG image (*.png)": ".png"; empty for "*" or "*.*".
+QString filter_extension(const QString& filter) {
+    const qsizetype at = filter.indexOf(QStringLiteral("(*."));
+    if (at < 0)
+        return QString();
+    const qsizetype end = filter.indexOf(QRegularExpression(QStringLiteral("[ )]")), at + 3);
+    const QString extension = filter.mid(at + 3, end - at - 3);
+    return extension == QStringLiteral("*") ? QString() : extension;
+}
+
+} // namespace
+
+QString QtFileDialogs::start_folder() const {
+    const QString folder = QSettings().value(last_folder_key).toString();
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void QtFileDialogs::file_used(const QString& path) {
     if (!path.isEmpty())
-        last_folder_ = QFileInfo(path).absolutePath();
+        QSettings().setValue(last_folder_key, QFileInfo(path).absolutePath());
+}
+
+QString QtFileDialogs::open_file(const TFileDialogSpec& spec) {
+    const QString path = QFileDialog::getOpenFileName(parent_, spec.title, start_folder(),
+                                                      qt_name_filters(spec.filter));
+    file_used(path);
     return path;
 }
 
 QString QtFileDialogs::save_file(const TFileDialogSpec& spec) {
-    QFileDialog dialog(parent_, spec.title, last_folder_, qt_name_filters(spec.filter));
+    QFileDialog dialog(parent_, spec.title, start_folder(), qt_name_filters(spec.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (!spec.default_extension.isEmpty())
         dialog.setDefaultSuffix(
             spec.default_extension.mid(spec.default_extension.startsWith(u'.')));
+    // A name without extension gets the one of the format chosen in the filter.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        if (const QString extension = filter_extension(f); !extension.isEmpty())
+            dialog.setDefaultSuffix(extension);
+    });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirm_overwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    last_folder_ = dialog.directory().absolutePath();
-    return dialog.selectedFiles().constFirst();
+    const QString path = dialog.selectedFiles().constFirst();
+    file_used(path);
+    return path;
+}
+
+std::optional<TStressValues> QtFileDialogs::designate_values(const TStressValues& initial) {
+    TDesignateDialog dialog(initial, parent_);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.values();
+}
+
+std::optional<TSaveAllChoice> QtFileDialogs::save_all() {
+    TSaveAllDialog dialog(start_folder(), parent_);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const TSaveAllChoice choice = dialog.choice();
+    QSettings().setValue(last_folder_key, choice.folder);
+    return choice;
 }
 
 namespace {

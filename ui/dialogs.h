@@ -5,12 +5,26 @@
 
 #include "core/messages.h"
 #include "faults/table_reader.h"
+#include "output/picture_files.h"
 
 #include <QString>
 
 #include <optional>
 
 class QWidget;
+
+// A stress state as typed: sigma1 and sigma3 as trend/plunge, and the stress ratio.
+struct TStressValues {
+    Tazpl sigma1 = make_azpl(0, 90);
+    Tazpl sigma3 = make_azpl(0, 0);
+    float phi = 0.5f;
+};
+
+// What "Save All Results" writes into: a folder, and the pictures' format.
+struct TSaveAllChoice {
+    QString folder;
+    TPictureFormat format = TPictureFormat::Svg;
+};
 
 // A file dialog's settings. The filter uses "Description|*.a;*.b|..." pairs.
 struct TFileDialogSpec {
@@ -29,6 +43,12 @@ public:
     // The columns and conventions of a table to import (name is its file's, text its text);
     // nothing when the user cancels.
     virtual std::optional<TTableOptions> import_table(const QString& name, const QString& text) = 0;
+    // The values of a stress state, checked as the batch tool's --stress; nothing on cancel.
+    virtual std::optional<TStressValues> designate_values(const TStressValues& initial) = 0;
+    virtual std::optional<TSaveAllChoice> save_all() = 0;
+    // A file was opened or saved other than through these dialogs (dropped, recent, named on
+    // the command line): the next dialog starts in its folder.
+    virtual void file_used(const QString& path) { (void)path; }
 };
 
 // Turns "Description|*.a;*.b|..." into Qt's ";;"-separated "Description (*.a *.b)" list.
@@ -53,10 +73,15 @@ public:
     QString save_file(const TFileDialogSpec& spec) override;
     // Starts with the roles last chosen for a table of the same header.
     std::optional<TTableOptions> import_table(const QString& name, const QString& text) override;
+    std::optional<TStressValues> designate_values(const TStressValues& initial) override;
+    std::optional<TSaveAllChoice> save_all() override;
+    // The folder is kept in the settings: the first dialog of the next run starts there too.
+    void file_used(const QString& path) override;
 
 private:
+    QString start_folder() const;
+
     QWidget* parent_;
-    QString last_folder_;
 };
 
 // The filter of the picture save dialogs, metafiles first; the extension picks the format.

@@ -6,18 +6,22 @@
 #include "ui/compatibility.h"
 #include "ui/dialogs.h"
 #include "ui/fd_view.h"
+#include "ui/guide_view.h"
 #include "ui/st_view.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -56,6 +60,7 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
         dialogs_ = own_dialogs_.get();
     }
 
+    settings_path_ = options.settings_path;
     setAcceptDrops(true);
     home_dir_ = QCoreApplication::applicationDirPath() + u'/';
     log_.set_path(options.log_path.isEmpty() ? default_log_path(home_dir_) : options.log_path);
@@ -104,6 +109,28 @@ void TFormMain::build_menu() {
     ActionOpenFD = file_action(this, QStringLiteral("&Fault Data"), "ActionOpenFD", "open.svg");
     ActionOpenST = file_action(this, QStringLiteral("&Stress Tensor"), "ActionOpenST", "open.svg");
     ActionOpenST->setEnabled(false);
+    ActionOpenAny = file_action(this, QStringLiteral("Op&en File..."), "ActionOpenAny", "open.svg");
+    ActionOpenAny->setShortcut(QKeySequence::Open);
+    ActionOpenAny->setToolTip(
+        QStringLiteral("Opens fault data, an inversion result or a table, by its extension"));
+    ActionSaveAll =
+        file_action(this, QStringLiteral("Save All &Results..."), "ActionSaveAll", "save.svg");
+    ActionSaveAll->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    ActionDesignateValues = new QAction(QStringLiteral("&Designate Stress State..."), this);
+    ActionDesignateValues->setObjectName(QStringLiteral("ActionDesignateValues"));
+    ActionCancelDesignation = new QAction(QStringLiteral("&Cancel Designation"), this);
+    ActionCancelDesignation->setObjectName(QStringLiteral("ActionCancelDesignation"));
+    ActionCancelDesignation->setShortcut(QKeySequence(Qt::Key_Escape));
+    // Esc works in a floating stress view too; only while clicks are under way.
+    ActionCancelDesignation->setShortcutContext(Qt::ApplicationShortcut);
+    ActionCancelDesignation->setEnabled(false);
+    ActionCloseView = new QAction(QStringLiteral("Close Floating &View"), this);
+    ActionCloseView->setObjectName(QStringLiteral("ActionCloseView"));
+    ActionCloseView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    ActionCloseView->setShortcutContext(Qt::ApplicationShortcut);
+    ActionGuide = new QAction(QStringLiteral("&User Guide"), this);
+    ActionGuide->setObjectName(QStringLiteral("ActionGuide"));
+    ActionGuide->setShortcut(QKeySequence::HelpContents);
     ActionImportTable =
         file_action(this, QStringLiteral("Import &Table..."), "ActionImportTable", "open.svg");
     ActionImportTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
@@ -130,8 +157,10 @@ void TFormMain::build_menu() {
         file_action(this, QStringLiteral("&Mohr Circle"), "ActionSaveGraphMohr", "picture.svg");
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(ActionOpenAny);
     QMenu* open = file->addMenu(QStringLiteral("&Open"));
     open->addActions({ActionOpenIR, ActionOpenFD, ActionOpenST});
+    MenuRecent = file->addMenu(QStringLiteral("Recent &Files"));
     file->addAction(ActionImportTable);
     QMenu* save_data = file->addMenu(QStringLiteral("&Save Data"));
     save_data->addActions({ActionSaveDataMisfit, ActionSaveDataTheoretical,
@@ -139,7 +168,9 @@ void TFormMain::build_menu() {
     QMenu* save_graphics = file->addMenu(QStringLiteral("Save &Graphics"));
     save_graphics->addActions(
         {ActionSaveGraphFD, ActionSaveGraphST, ActionSaveGraphMisfit, ActionSaveGraphMohr});
+    file->addAction(ActionSaveAll);
     file->addSeparator();
+    file->addAction(ActionCloseView);
     ActionExit =
         file->addAction(QIcon(QStringLiteral(":/icons/exit.svg")), QStringLiteral("E&xit"));
     ActionExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -148,7 +179,12 @@ void TFormMain::build_menu() {
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addAction(ActionPasteTable);
 
+    // "Anal&ysis": A, N and S are access keys of the views' buttons.
+    QMenu* analysis = menuBar()->addMenu(QStringLiteral("Anal&ysis"));
+    analysis->addActions({ActionDesignateValues, ActionCancelDesignation});
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(ActionGuide);
     ActionVersion =
         help->addAction(QIcon(QStringLiteral(":/icons/about.svg")), QStringLiteral("&Version"));
 }
@@ -184,6 +220,34 @@ void TFormMain::connect_actions() {
         if (!path.isEmpty())
             open_inversion_result(path);
     });
+    connect(ActionOpenAny, &QAction::triggered, this, [this] {
+        const QString path = dialogs_->open_file(TFileDialogSpec{
+            QStringLiteral("Open"),
+            QStringLiteral("All Quomtel files (*.efd, *.fdt, *.tlv, *.bk4, *.csv, *.tsv)|"
+                           "*.efd;*.fdt;*.tlv;*.bk4;*.csv;*.tsv|"
+                           "Fault-slip data (*.efd, *.fdt)|*.efd;*.fdt|"
+                           "Tolvar (*.tlv)|*.tlv|Brask (*.bk4)|*.bk4|"
+                           "Tables (*.csv, *.tsv)|*.csv;*.tsv|All files (*.*)|*.*"),
+            QString(), false});
+        if (!path.isEmpty())
+            open_file(path);
+    });
+    connect(ActionSaveAll, &QAction::triggered, this, [this] { save_all_results(); });
+    connect(ActionDesignateValues, &QAction::triggered, this, [this] { designate_by_values(); });
+    connect(ActionCancelDesignation, &QAction::triggered, st_view, &TFormST::cancel_designation);
+    connect(st_view, &TFormST::designation_under_way, ActionCancelDesignation,
+            &QAction::setEnabled);
+    connect(ActionCloseView, &QAction::triggered, this, [this] {
+        // The floating view in front goes back among the tabs; closing its own window with the
+        // mouse still ends the program.
+        for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
+                                static_cast<TViewDock*>(compat_view)})
+            if (view->isFloating() && view->isActiveWindow()) {
+                view->setFloating(false);
+                return;
+            }
+    });
+    connect(ActionGuide, &QAction::triggered, this, [this] { show_guide(); });
     connect(ActionImportTable, &QAction::triggered, this, [this] {
         const QString path = dialogs_->open_file(TFileDialogSpec{
             QStringLiteral("Import Table"),
@@ -259,6 +323,8 @@ void TFormMain::showEvent(QShowEvent* event) {
         view->show();
     }
     st_view->raise();
+    restore_window_layout();
+    rebuild_recent_menu();
 }
 
 void TFormMain::dock_view(TViewDock* view) {
@@ -322,7 +388,8 @@ void TFormMain::open_file(const QString& path) {
 }
 
 void TFormMain::open_fault_data(const QString& path) {
-    session_->read_FD(path);
+    if (session_->read_FD(path))
+        file_opened(path);
     fd_view->ActionDrawExecute(this);
 }
 
@@ -341,13 +408,16 @@ void TFormMain::import_table_text(const QString& name, const QString& text) {
         dialogs_->import_table(QFileInfo(name).fileName(), text);
     if (!options)
         return;
-    session_->read_table_text(text, name, *options,
-                              QStringLiteral("choose them in the import dialog"));
+    if (session_->read_table_text(text, name, *options,
+                                  QStringLiteral("choose them in the import dialog")) &&
+        QFileInfo(name).isFile())
+        file_opened(name);
     fd_view->ActionDrawExecute(this);
 }
 
 void TFormMain::open_inversion_result(const QString& path) {
-    session_->read_IR(path);
+    if (session_->read_IR(path))
+        file_opened(path);
     st_view->ActionDrawExecute();
     fd_view->ActionDrawExecute(this);
 }
@@ -370,4 +440,127 @@ void TFormMain::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // Reading may show boxes: let the desktop's drag finish first.
     QTimer::singleShot(0, this, [this, paths] { drop_files(paths); });
+}
+
+std::unique_ptr<QSettings> TFormMain::settings() const {
+    if (settings_path_.isEmpty())
+        return std::make_unique<QSettings>();
+    return std::make_unique<QSettings>(settings_path_, QSettings::IniFormat);
+}
+
+namespace {
+
+const QString recent_key = QStringLiteral("Window/recentFiles");
+const QString geometry_key = QStringLiteral("Window/geometry");
+constexpr int recent_count = 10;
+
+QString view_key(const TViewDock* view, const char* what) {
+    return QStringLiteral("Window/") + view->objectName() + u'/' + QLatin1String(what);
+}
+
+} // namespace
+
+QStringList TFormMain::recent_files() const {
+    // A value of another type (a damaged or foreign file) is no list of names.
+    const QVariant value = settings()->value(recent_key);
+    QStringList files = value.typeId() == QMetaType::QStringList ? value.toStringList()
+                        : value.typeId() == QMetaType::QString   ? QStringList{value.toString()}
+                                                                 : QStringList();
+    files.removeAll(QString());
+    return files.mid(0, recent_count);
+}
+
+void TFormMain::file_opened(const QString& path) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    QStringList files = recent_files();
+    files.removeAll(full);
+    files.prepend(full);
+    settings()->setValue(recent_key, files.mid(0, recent_count));
+    dialogs_->file_used(full);
+    rebuild_recent_menu();
+}
+
+void TFormMain::rebuild_recent_menu() {
+    MenuRecent->clear();
+    const QStringList files = recent_files();
+    for (int k = 0; k < files.size(); ++k) {
+        // "&1 site.efd": a number key each, the folder in the tooltip.
+        QAction* entry = MenuRecent->addAction(
+            QStringLiteral("&%1 %2").arg((k + 1) % 10).arg(QFileInfo(files[k]).fileName()));
+        entry->setToolTip(files[k]);
+        entry->setStatusTip(files[k]);
+        const QString path = files[k];
+        connect(entry, &QAction::triggered, this, [this, path] { open_file(path); });
+    }
+    MenuRecent->setEnabled(!files.isEmpty());
+}
+
+void TFormMain::save_window_layout() {
+    const std::unique_ptr<QSettings> store = settings();
+    store->setValue(geometry_key, saveGeometry());
+    for (const TViewDock* view :
+         {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
+          static_cast<TViewDock*>(compat_view)}) {
+        store->setValue(view_key(view, "floating"), view->isFloating());
+        store->setValue(view_key(view, "geometry"), view->saveGeometry());
+    }
+}
+
+void TFormMain::restore_window_layout() {
+    // Whatever a damaged or foreign file holds: geometry that does not restore is left alone,
+    // and only a true boolean floats a view.
+    const std::unique_ptr<QSettings> store = settings();
+    restoreGeometry(store->value(geometry_key).toByteArray());
+    for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
+                            static_cast<TViewDock*>(compat_view)}) {
+        if (store->value(view_key(view, "floating")).toString() != QStringLiteral("true"))
+            continue;
+        view->setFloating(true);
+        view->restoreGeometry(store->value(view_key(view, "geometry")).toByteArray());
+    }
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    save_window_layout();
+    QMainWindow::closeEvent(event);
+}
+
+void TFormMain::designate_by_values() {
+    activate(st_view);
+    st_view->cancel_designation();
+    TStressValues initial;
+    if (session_->ST_designated) {
+        const TStressTensor& d = session_->designated_ST;
+        initial = {d.ax[0], d.ax[2], d.sr};
+    }
+    const std::optional<TStressValues> values = dialogs_->designate_values(initial);
+    if (values)
+        session_->designate(values->sigma1, values->sigma3, values->phi);
+}
+
+void TFormMain::save_all_results() {
+    const std::optional<TSaveAllChoice> choice = dialogs_->save_all();
+    if (!choice)
+        return;
+    if (!QFileInfo(choice->folder).isDir()) {
+        messages_->show(
+            QStringLiteral("Cannot write into [%1]: it is not a folder.").arg(choice->folder));
+        return;
+    }
+    const TSession::TSaveAllReport report =
+        session_->save_all(choice->folder, choice->format, compat_view->histogram_size(), st_view);
+    QStringList lines{QStringLiteral("%1 files written into [%2].")
+                          .arg(report.written.size())
+                          .arg(QDir::toNativeSeparators(choice->folder))};
+    for (const QString& why : report.skipped)
+        lines.append(QStringLiteral("Not written: ") + why + u'.');
+    messages_->show(lines.join(u'\n'));
+}
+
+void TFormMain::show_guide() {
+    if (!guide_)
+        guide_ = new TGuideView(user_guide_url(QCoreApplication::applicationDirPath()), this);
+    guide_->show();
+    guide_->raise();
+    guide_->activateWindow();
 }

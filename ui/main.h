@@ -12,6 +12,9 @@
 class FileDialogs;
 class Messages;
 class QAction;
+class QDialog;
+class QMenu;
+class QSettings;
 class TFormAbout;
 class TFormCompatibility;
 class TFormFD;
@@ -22,6 +25,8 @@ class TViewDock;
 // What the window reports through and asks with; empty members get real boxes and dialogs.
 struct TMainOptions {
     QString log_path; // empty: QMT.log beside the executable (or the per-user data folder)
+    // Where the recent files and the window's layout are kept; empty: the user's settings.
+    QString settings_path;
     Messages* messages = nullptr;
     FileDialogs* dialogs = nullptr;
 };
@@ -45,6 +50,13 @@ public:
     QAction* ActionOpenIR = nullptr;
     QAction* ActionOpenFD = nullptr;
     QAction* ActionOpenST = nullptr;
+    QAction* ActionOpenAny = nullptr;
+    QAction* ActionSaveAll = nullptr;
+    QAction* ActionDesignateValues = nullptr;
+    QAction* ActionCancelDesignation = nullptr;
+    QAction* ActionCloseView = nullptr;
+    QAction* ActionGuide = nullptr;
+    QMenu* MenuRecent = nullptr;
     QAction* ActionImportTable = nullptr;
     QAction* ActionPasteTable = nullptr;
     QAction* ActionSaveDataFaultData = nullptr;
@@ -65,6 +77,8 @@ public:
     // A field table through the import dialog, then loaded as fault data.
     void import_table(const QString& path);
     void import_table_text(const QString& name, const QString& text);
+    // The files opened last, newest first, at most 10.
+    QStringList recent_files() const;
     // The first file of a drop only.
     void drop_files(const QStringList& paths);
     // The docked views in tab order.
@@ -72,6 +86,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -85,6 +100,15 @@ private:
     void open_inversion_result(const QString& path);
     void view_floating_changed(TViewDock* view, bool floating);
     bool fault_data_and_designation_ready();
+    std::unique_ptr<QSettings> settings() const;
+    // A file read whole: it heads the recent files, and dialogs start in its folder.
+    void file_opened(const QString& path);
+    void rebuild_recent_menu();
+    void save_window_layout();
+    void restore_window_layout();
+    void designate_by_values();
+    void save_all_results();
+    void show_guide();
 
     std::unique_ptr<Messages> own_messages_;
     std::unique_ptr<TSession> session_;
@@ -95,4 +119,6 @@ private:
     EventLog log_;
     std::vector<TViewDock*> docked_;
     bool shown_once_ = false;
+    QString settings_path_;
+    QDialog* guide_ = nullptr;
 };

@@ -421,9 +421,26 @@ void TFormST::ActionDrawExecute() {
 }
 
 void TFormST::ButtonDesignateClick() {
+    if (!designation.under_way())
+        designated_before_ =
+            session_.ST_designated ? std::optional(session_.designated_ST) : std::nullopt;
     designation.start(session_.designated_ST);
     session_.change_flag_ST_designated(false);
     update_status_bar();
+    emit designation_under_way(true);
+}
+
+void TFormST::cancel_designation() {
+    if (!designation.under_way())
+        return;
+    designation.cancel();
+    displayed_ = bmpST; // the marks of the clicks go with the picture they were drawn on
+    ImageST->set_picture(displayed_);
+    if (designated_before_)
+        session_.designate(*designated_before_);
+    designated_before_.reset();
+    update_status_bar();
+    emit designation_under_way(false);
 }
 
 void TFormST::show_overlays() {
@@ -441,7 +458,10 @@ void TFormST::ImageSTMouseMove(QPoint p) {
 }
 
 void TFormST::ImageSTMouseUp(QPoint) {
-    if (designation.mouse_released())
+    if (designation.mouse_released()) {
+        designated_before_.reset();
         session_.designate(designation.designated_ST); // the views follow the new state
+        emit designation_under_way(false);
+    }
     update_status_bar();
 }

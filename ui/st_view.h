@@ -12,6 +12,7 @@
 #include <QImage>
 
 #include <array>
+#include <optional>
 
 class FileDialogs;
 class QAction;
@@ -26,7 +27,7 @@ class TEditBox;
 class TPictureArea;
 class TTextListView;
 
-class TFormST : public TViewDock, private TDrawProgress {
+class TFormST : public TViewDock, public TDrawProgress {
     Q_OBJECT
 public:
     TFormST(TSession& session, Messages& messages, FileDialogs& dialogs, QWidget* parent = nullptr);
@@ -71,8 +72,14 @@ public:
     void BitBtnDispersionDownClick();
     void RadioGroupEmphasisClick();
     void ButtonDesignateClick();
+    // Esc during the clicks: the marks go and the state designated before comes back.
+    void cancel_designation();
     void ImageSTMouseMove(QPoint picture_point);
     void ImageSTMouseUp(QPoint picture_point);
+
+signals:
+    // A designation by clicks began or ended (completed or cancelled).
+    void designation_under_way(bool under_way);
 
 private:
     QWidget* build_top_panel();
@@ -86,15 +93,18 @@ private:
     // The picture on screen: the bitmap plus the designation marks drawn over it.
     void show_overlays();
 
+public:
     // While the states are drawn, no input reaches the view and the progress bar counts them.
     void begin(int total) override;
     void advance(int done) override;
     void end() override;
 
+private:
     TSession& session_;
     Messages& messages_;
     FileDialogs& dialogs_;
     QImage displayed_;
     QElapsedTimer since_repaint_;
     bool checking_edit_ = false; // a box's text is being checked, perhaps with a message
+    std::optional<TStressTensor> designated_before_; // what a cancelled designation restores
 };

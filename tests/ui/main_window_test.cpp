@@ -295,7 +295,7 @@ void expect_unique_access_keys(const QList<QAction*>& entries, const QString& wh
 TEST(MainWindow, EveryMenuEntryHasItsOwnAccessKey) {
     UiFixture ui;
     const QList<QAction*> menus = ui.window->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
+    ASSERT_EQ(menus.size(), 4);
     expect_unique_access_keys(menus, QStringLiteral("menu bar"));
     EXPECT_EQ(access_key(QStringLiteral("&Misfit, normal && shear stresses")), u'M');
     EXPECT_TRUE(access_key(QStringLiteral("normal && shear")).isNull());
@@ -386,7 +386,7 @@ TEST(MainWindow, OnlyTheViewInFrontTakesItsAccessKeys) {
         press_alt(w, Qt::Key_H);
         QWidget* popup = QApplication::activePopupWidget();
         ASSERT_NE(popup, nullptr) << i;
-        EXPECT_EQ(popup->actions(), QList<QAction*>({w.ActionVersion}));
+        EXPECT_EQ(popup->actions(), QList<QAction*>({w.ActionGuide, w.ActionVersion}));
         popup->close();
     }
     EXPECT_EQ(w.fd_view->CheckBoxTheoreticalSlip->isChecked(), theoretical);

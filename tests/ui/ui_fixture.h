@@ -33,7 +33,17 @@ public:
     QString next_path;
     QStringList opened;
     QStringList saved;
+    std::optional<TStressValues> designate_values(const TStressValues& initial) override {
+        designate_initial = initial;
+        return next_values;
+    }
+    std::optional<TSaveAllChoice> save_all() override { return next_save_all; }
+    void file_used(const QString& path) override { used.append(path); }
     std::optional<TTableOptions> next_table; // nothing: the import dialog is cancelled
+    std::optional<TStressValues> next_values;
+    std::optional<TStressValues> designate_initial;
+    std::optional<TSaveAllChoice> next_save_all;
+    QStringList used;
     QStringList imported;
     QString imported_text;
 };
@@ -47,6 +57,7 @@ struct UiFixture {
     UiFixture() {
         TMainOptions options;
         options.log_path = folder.path(QStringLiteral("QMT.log"));
+        options.settings_path = folder.path(QStringLiteral("settings.ini"));
         options.messages = &messages;
         options.dialogs = &dialogs;
         window = std::make_unique<TFormMain>(options);
