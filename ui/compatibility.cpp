@@ -60,6 +60,14 @@ void TFormCompatibility::build_controls() {
     QWidget* measure =
         radio_group(QStringLiteral("Misfit Measure"), QStringLiteral("&Slip direction"),
                     QStringLiteral("&Distance to Fry arc"), measure_items, panel);
+    measure_items[0]->setToolTip(QStringLiteral(
+        "Misfit as the angle between the measured slip and the one the stress state predicts, "
+        "0 to 180°"));
+    measure_items[1]->setToolTip(QStringLiteral(
+        "Misfit as the angular distance to the Fry arc, 0 to 90°: how far the datum is from "
+        "being explained by any stress ratio"));
+    EditMisfitBinSize->setToolTip(
+        QStringLiteral("Width of a histogram bar in degrees; Enter draws"));
     const QSize needed = measure->minimumSizeHint();
     measure->setGeometry(24, std::max(40, EditMisfitBinSize->geometry().bottom() + 3),
                          grown_size(*measure, 153, needed.width()),

@@ -88,6 +88,19 @@ QWidget* TFormFD::build_top_panel() {
     ButtonDraw = new QPushButton(QStringLiteral("&Draw"));
     ButtonDraw->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(ButtonDraw, 1);
+    plot_method_items[0]->setToolTip(
+        QStringLiteral("Each plane as its great circle, with an arrow for the slip"));
+    plot_method_items[1]->setToolTip(QStringLiteral(
+        "Each datum as its pole with a short line along the slip (tangent lineation)"));
+    projection_items[0]->setToolTip(QStringLiteral("Equal-angle (Wulff) lower-hemisphere net"));
+    projection_items[1]->setToolTip(QStringLiteral("Equal-area (Schmidt) lower-hemisphere net"));
+    CheckBoxTheoreticalSlip->setToolTip(
+        QStringLiteral("The slip the designated stress state predicts on each plane, in green"));
+    CheckBoxModelFaults->setToolTip(
+        QStringLiteral("The faults the designated stress state would make, for comparison"));
+    CheckBoxDesignatedAxes->setToolTip(
+        QStringLiteral("The principal axes of the designated stress state, as stars"));
+    ButtonDraw->setToolTip(QStringLiteral("Draws the fault data with these settings"));
     fix_height(*panel, 73);
     return panel;
 }

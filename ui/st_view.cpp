@@ -122,6 +122,25 @@ QWidget* TFormST::build_top_panel() {
     checks->addWidget(CheckBoxCLGS);
     layout->addLayout(checks);
 
+    ButtonDraw->setToolTip(QStringLiteral("Draws the stress states with these settings"));
+    ButtonDesignate->setToolTip(QStringLiteral(
+        "Designate a stress state in three clicks: 1. the first axis on either net, 2. the "
+        "second axis on the girdle that appears on the other net, 3. the stress ratio on the "
+        "colour scale. Esc cancels."));
+    EditEnhance->setToolTip(QStringLiteral(
+        "Enhance factor ef, 0 to 1: only states whose fitness reaches ef times the largest "
+        "are shown (0: every state of positive fitness). Enter draws."));
+    EditDispersion->setToolTip(QStringLiteral(
+        "Dispersion factor df, 0 to 5: how far the copies of a tadpole scatter when the "
+        "number is emphasized. Enter draws."));
+    emphasis_items[0]->setToolTip(
+        QStringLiteral("A fitter state is drawn as more tadpoles, scattered around its axes"));
+    emphasis_items[1]->setToolTip(QStringLiteral("A fitter state is drawn as a bigger tadpole"));
+    CheckBoxTadpoleTail->setToolTip(
+        QStringLiteral("Each tadpole's tail points toward the state's other axis"));
+    CheckBoxCLGS->setToolTip(
+        QStringLiteral("The stress ratio in colour (blue 0 to red 1), else in grey"));
+
     QFont small = font();
     small.setPixelSize(11);
     ListBox = new TTextListView(small, 12);

@@ -1,12 +1,17 @@
 #include "tests/ui/ui_fixture.h"
 #include "ui/compatibility.h"
+#include "ui/edit_box.h"
+#include "ui/fd_view.h"
 #include "ui/guide_view.h"
 #include "ui/st_view.h"
 #include "ui/value_dialogs.h"
 
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
@@ -186,6 +191,25 @@ TEST(DesktopConventions, SaveAllResults) {
     w.ActionSaveAll->trigger();
     EXPECT_TRUE(ui.messages.shown.value(0).startsWith(QStringLiteral("7 files written")));
     EXPECT_TRUE(QFileInfo::exists(ui.folder.path(QStringLiteral("ridge_site_misfit.txt"))));
+}
+
+// The controls a new user cannot tell from their caption say what they do.
+TEST(DesktopConventions, ControlsExplainThemselves) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    const QWidget* controls[] = {
+        w.st_view->ButtonDesignate,       w.st_view->EditEnhance,
+        w.st_view->EditDispersion,        w.st_view->emphasis_items[0],
+        w.st_view->emphasis_items[1],     w.st_view->CheckBoxTadpoleTail,
+        w.st_view->CheckBoxCLGS,          w.fd_view->CheckBoxTheoreticalSlip,
+        w.fd_view->CheckBoxModelFaults,   w.fd_view->CheckBoxDesignatedAxes,
+        w.fd_view->plot_method_items[0],  w.fd_view->plot_method_items[1],
+        w.fd_view->projection_items[0],   w.fd_view->projection_items[1],
+        w.compat_view->measure_items[0],  w.compat_view->measure_items[1],
+        w.compat_view->EditMisfitBinSize,
+    };
+    for (const QWidget* control : controls)
+        EXPECT_GT(control->toolTip().size(), 20) << control->metaObject()->className();
 }
 
 } // namespace
