@@ -128,7 +128,8 @@ void TFormFD::build_controls() {
     const int widths[2] = {80, 100};
     const QString widest[2] = {{}, QStringLiteral("000.0 / 00.0")};
     for (int i = 0; i < 2; ++i) {
-        status_panels[i] = new TStatusPanel(widths[i], widest[i]);
+        status_panels[i] = new TStatusPanel(widths[i], widest[i],
+                                            i == 0 ? QStringLiteral("Nfd = 00000") : QString());
         StatusBar->addWidget(status_panels[i]);
     }
     column->addWidget(StatusBar);

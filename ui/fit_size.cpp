@@ -9,24 +9,25 @@
 #include <algorithm>
 #include <cmath>
 
-TStatusPanel::TStatusPanel(int width, const QString& widest, QWidget* parent)
-    : QLabel(parent), width_(width), widest_(widest) {}
+TStatusPanel::TStatusPanel(int width, const QString& widest, const QString& usual, QWidget* parent)
+    : QLabel(parent), width_(width), widest_(widest), usual_(usual) {}
+
+int TStatusPanel::text_width(const QString& text) const {
+    const QMargins m = contentsMargins();
+    // Two pixels more keep the last letter clear of the next panel.
+    return fontMetrics().horizontalAdvance(text) + m.left() + m.right() + 2 * margin() + 2;
+}
 
 QSize TStatusPanel::sizeHint() const {
-    const QMargins m = contentsMargins();
     const QString& text = widest_.isEmpty() ? this->text() : widest_;
-    // Two pixels more keep the last letter clear of the next panel.
-    const int needed =
-        fontMetrics().horizontalAdvance(text) + m.left() + m.right() + 2 * margin() + 2;
-    return {std::max(width_, needed), QLabel::sizeHint().height()};
+    return {std::max(width_, text_width(text)), QLabel::sizeHint().height()};
 }
 
 QSize TStatusPanel::minimumSizeHint() const {
     const QSize hint = sizeHint();
     if (!widest_.isEmpty())
         return hint;
-    const int longest_kept_whole = 40 * fontMetrics().averageCharWidth(); // about 40 letters
-    return {std::min(hint.width(), std::max(width_, longest_kept_whole)), hint.height()};
+    return {grown_size(*this, width_, usual_.isEmpty() ? 0 : text_width(usual_)), hint.height()};
 }
 
 int edit_box_width(const QLineEdit& edit, int width, const QString& widest) {

@@ -14,15 +14,22 @@ class QWidget;
 // width of that text, so a read-out that follows the mouse never shifts its neighbours.
 class TStatusPanel : public QLabel {
 public:
-    explicit TStatusPanel(int width, const QString& widest = QString(), QWidget* parent = nullptr);
+    // widest: a read-out's widest text, which it always has room for. usual: for a panel
+    // whose text grows (a count, a file name), a text that a font larger than the layout's
+    // still shows whole.
+    explicit TStatusPanel(int width, const QString& widest = QString(),
+                          const QString& usual = QString(), QWidget* parent = nullptr);
     QSize sizeHint() const override;
-    // A read-out keeps its width; a file name may be cut rather than widen the window beyond
-    // a few hundred pixels.
+    // A read-out keeps its width. A growing text takes the room the window has to spare and is
+    // cut beyond it: it never widens the window.
     QSize minimumSizeHint() const override;
 
 private:
+    int text_width(const QString& text) const;
+
     int width_;
     QString widest_;
+    QString usual_;
 };
 
 // The width of an edit box: width, or what it needs to show widest whole.

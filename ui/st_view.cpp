@@ -183,8 +183,11 @@ void TFormST::build_controls() {
                                QStringLiteral("sigma1: 000.0 / 00.0"),
                                QStringLiteral("stress ratio"),
                                QStringLiteral("designated stress: 000/00 | 000/00 | 0.000")};
+    // What the count and the CGP name usually need, kept whole at larger fonts.
+    const QString usual[7] = {QStringLiteral("Nst = 00000"),
+                              QStringLiteral("cgp = 00000000000000")};
     for (int i = 0; i < 7; ++i) {
-        status_panels[size_t(i)] = new TStatusPanel(widths[i], widest[i]);
+        status_panels[size_t(i)] = new TStatusPanel(widths[i], widest[i], usual[i]);
         // The last panel takes the rest of the bar.
         bar->addWidget(status_panels[size_t(i)], i == 6 ? 1 : 0);
     }
