@@ -9,7 +9,7 @@ PACKAGES := g++ cmake ninja-build pkg-config \
 	qt6-base-dev qt6-svg-dev libgl-dev libxkbcommon-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	xvfb xauth imagemagick fonts-dejavu-core emf2svg \
-	clang libclang-rt-14-dev
+	clang libclang-rt-14-dev appstream
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

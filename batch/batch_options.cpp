@@ -7,6 +7,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QTextStream>
 
 #include <climits>
 #include <cmath>
@@ -78,12 +79,13 @@ QString parse_stress_designation(const QString& text, Tazpl& sigma1, Tazpl& sigm
     return {};
 }
 
-TBatchParse parse_batch_arguments(const QStringList& arguments) {
-    TBatchParse result;
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(
-        QStringLiteral("Fault-slip analysis without windows: reads, designates, writes, plots."));
+namespace {
+
+const QString batch_description =
+    QStringLiteral("Fault-slip analysis without windows: reads, designates, writes, plots.");
+
+// Every option, once: the parser, the help and the manual page are made from it.
+QList<QCommandLineOption> batch_option_table() {
     const auto value_option = [](const char* name, const char* description, const char* value) {
         return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description),
                                   QString::fromLatin1(value));
@@ -91,7 +93,10 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
     const auto flag = [](const char* name, const char* description) {
         return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description));
     };
-    parser.addOptions({
+    QCommandLineOption man_page(QStringLiteral("man-page"),
+                                QStringLiteral("Prints the manual page (for the build)."));
+    man_page.setFlags(QCommandLineOption::HiddenFromHelp);
+    return {
         QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                            QStringLiteral("Prints these options.")),
         flag("version", "Prints the version."),
@@ -126,7 +131,60 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         value_option("plot-histogram", "Draws the misfit histogram.", "FILE"),
         value_option("png-scale", "Scale of PNG pictures, 0..8 (1).", "S"),
         value_option("max-symbols", "Most stress symbols, else no output (10000000).", "N"),
-    });
+        man_page,
+    };
+}
+
+// roff text: backslashes doubled, hyphens as minus signs, no line starting with a dot.
+QString roff(QString text) {
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'-', QStringLiteral("\\-"));
+    if (text.startsWith(u'.') || text.startsWith(u'\''))
+        text.prepend(QStringLiteral("\\&"));
+    return text;
+}
+
+} // namespace
+
+QString batch_man_page() {
+    QString page;
+    QTextStream out(&page);
+    out << ".TH QUOMTEL\\-BATCH 1 \"" << quomtel_release_date << "\" \"Quomtel " << quomtel_version
+        << "\" \"User Commands\"\n"
+        << ".SH NAME\nquomtel\\-batch \\- " << roff(batch_description) << '\n'
+        << ".SH SYNOPSIS\n.B quomtel\\-batch\n[\\fIoptions\\fR]\n"
+        << ".SH DESCRIPTION\n"
+        << roff(QStringLiteral(
+               "Reads fault-slip data, field tables and inversion results, designates a stress "
+               "state, writes the result files and draws the pictures of the window, for "
+               "scripts. What the window would show in a message box goes to standard error."))
+        << "\n.SH OPTIONS\n";
+    for (const QCommandLineOption& option : batch_option_table()) {
+        if (option.flags() & QCommandLineOption::HiddenFromHelp)
+            continue;
+        QStringList names;
+        for (const QString& name : option.names())
+            names << roff((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+        out << ".TP\n.B " << names.join(QStringLiteral(", "));
+        if (!option.valueName().isEmpty())
+            out << " \\fI" << roff(option.valueName()) << "\\fR";
+        out << '\n' << roff(option.description()) << '\n';
+    }
+    out << ".SH EXIT STATUS\n0 when every output was written; 1 when a file could not be read or "
+           "written or the input was refused; 2 for a wrong command line or a stress picture "
+           "beyond \\-\\-max\\-symbols.\n"
+        << ".SH SEE ALSO\n.BR quomtel (1);\nthe user guide, "
+           "share/doc/quomtel/docs/user\\-guide.md\n";
+    out.flush();
+    return page;
+}
+
+TBatchParse parse_batch_arguments(const QStringList& arguments) {
+    TBatchParse result;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(batch_description);
+    parser.addOptions(batch_option_table());
 
     if (!parser.parse(arguments)) {
         result.text = parser.errorText();
@@ -135,6 +193,11 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
     if (parser.isSet(QStringLiteral("help"))) {
         result.kind = TBatchParse::Kind::Help;
         result.text = parser.helpText();
+        return result;
+    }
+    if (parser.isSet(QStringLiteral("man-page"))) {
+        result.kind = TBatchParse::Kind::Help;
+        result.text = batch_man_page();
         return result;
     }
     if (parser.isSet(QStringLiteral("version"))) {

@@ -54,6 +54,9 @@ struct TBatchParse {
     QString text; // the help or version text, or the reason of the usage error
 };
 
+// The manual page, quomtel-batch.1, made from the same table of options as the help.
+QString batch_man_page();
+
 // arguments[0] is the program name, as QCoreApplication::arguments() gives it.
 TBatchParse parse_batch_arguments(const QStringList& arguments);
 

@@ -17,6 +17,8 @@ foreach(file
     share/applications/quomtel.desktop
     share/icons/hicolor/scalable/apps/quomtel.svg
     share/mime/packages/quomtel.xml
+    share/metainfo/org.quomtel.Quomtel.metainfo.xml
+    share/man/man1/quomtel-batch.1
     share/doc/quomtel/README.md
     share/doc/quomtel/docs/user-guide.md
     share/doc/quomtel/examples/README.md
@@ -59,6 +61,28 @@ foreach(extension efd fdt tlv bk4)
   endif()
 endforeach()
 
+# The manual page names every option the help lists; the software centre's file validates.
+execute_process(COMMAND "${PREFIX}/bin/quomtel-batch" --help OUTPUT_VARIABLE help)
+file(READ "${share}/man/man1/quomtel-batch.1" man)
+string(REGEX MATCHALL "\n  --[a-z-]+" options "${help}")
+foreach(option ${options})
+  string(STRIP "${option}" option)
+  string(REPLACE "-" "\\-" roff_option "${option}")
+  string(FIND "${man}" "${roff_option}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "quomtel-batch.1 lacks ${option}")
+  endif()
+endforeach()
+find_program(appstreamcli appstreamcli)
+if(appstreamcli)
+  execute_process(COMMAND "${appstreamcli}" validate --no-net
+      "${share}/metainfo/org.quomtel.Quomtel.metainfo.xml"
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "appstreamcli validate: ${out} ${err}")
+  endif()
+endif()
+
 # The installed batch tool runs and reads an installed example without a message.
 set(examples "${share}/doc/quomtel/examples")
 execute_process(COMMAND "${PREFIX}/bin/quomtel-batch" --version
@@ -74,9 +98,12 @@ if(NOT status EQUAL 0 OR NOT err STREQUAL "" OR NOT out MATCHES "mean stress")
 endif()
 
 # The window has no way to quit by itself: it must still be running with the result opened
-# after a few seconds, having said nothing, and its log beside it must hold the start line only
-# (an orientation out of range would add a line). A runtime folder of its own keeps Qt quiet.
+# after a few seconds, having said nothing, and its log, in the user's data folder and not
+# among the programs, must hold the start line only (an orientation out of range would add a
+# line). A runtime folder of its own keeps Qt quiet.
 set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{XDG_DATA_HOME} "${PREFIX}/data")
+set(ENV{XDG_CONFIG_HOME} "${PREFIX}/config")
 set(runtime "${PREFIX}/runtime")
 file(MAKE_DIRECTORY "${runtime}")
 file(CHMOD "${runtime}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
@@ -92,7 +119,10 @@ string(STRIP "${out}${err}" said)
 if(NOT said STREQUAL "")
   message(FATAL_ERROR "quomtel said: '${said}'")
 endif()
-file(STRINGS "${PREFIX}/bin/QMT.log" log)
+if(EXISTS "${PREFIX}/bin/QMT.log")
+  message(FATAL_ERROR "the installed program wrote its log among the programs")
+endif()
+file(STRINGS "${PREFIX}/data/Quomtel/QMT.log" log)
 if(NOT log MATCHES "^[^;]* QMT start\\.$")
   message(FATAL_ERROR "QMT.log holds: ${log}")
 endif()
