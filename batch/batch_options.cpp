@@ -131,6 +131,8 @@ QList<QCommandLineOption> batch_option_table() {
         value_option("plot-histogram", "Draws the misfit histogram.", "FILE"),
         value_option("png-scale", "Scale of PNG pictures, 0..8 (1).", "S"),
         value_option("max-symbols", "Most stress symbols, else no output (10000000).", "N"),
+        flag("strict", "Messages about the input fail the run."),
+        flag("quiet", "Only problems on standard error."),
         man_page,
     };
 }
@@ -253,7 +255,7 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
                 const QString problem =
                     parse_stress_designation(text("stress"), o.sigma1, o.sigma3, o.phi);
                 if (!problem.isEmpty())
-                    throw Failure{problem};
+                    throw Failure{QStringLiteral("--stress: ") + problem};
                 o.stress = TBatchStress::Axes;
             }
         }
@@ -271,8 +273,8 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
             if (!is_set(name))
                 return;
             const QString problem = take(text(name));
-            if (!problem.isEmpty())
-                throw Failure{problem};
+            if (!problem.isEmpty()) // named, as a script's author needs it
+                throw Failure{QStringLiteral("--%1: %2").arg(QLatin1String(name), problem)};
         };
         check("bin-size", [&](const QString& value) {
             return check_bin_size(value, settings.misfitmeasure, settings.misfit_bin_size);
@@ -316,16 +318,17 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         o.write_fault_data = text("write-fault-data");
         o.statistics = is_set("statistics");
         o.list_fault_data = is_set("list-fault-data");
+        o.strict = is_set("strict");
+        o.quiet = is_set("quiet");
         o.plot_fault_data = text("plot-fault-data");
         o.plot_stress = text("plot-stress");
         o.plot_mohr = text("plot-mohr");
         o.plot_histogram = text("plot-histogram");
-        for (const QString& path :
-             {o.plot_fault_data, o.plot_stress, o.plot_mohr, o.plot_histogram})
-            if (!path.isEmpty() && !picture_format_of(path))
-                throw Failure{QStringLiteral("cannot tell the picture format of '%1': use .emf, "
-                                             ".svg, .pdf or .png")
-                                  .arg(path)};
+        for (const char* name : {"plot-fault-data", "plot-stress", "plot-mohr", "plot-histogram"})
+            if (const QString path = text(name); !path.isEmpty() && !picture_format_of(path))
+                throw Failure{QStringLiteral("--%1: cannot tell the picture format of '%2': use "
+                                             ".emf, .svg, .pdf or .png")
+                                  .arg(QLatin1String(name), path)};
         if (is_set("png-scale")) {
             double scale = 0;
             if (!to_number(text("png-scale"), scale) || scale <= 0 || scale > 8)

@@ -46,6 +46,10 @@ struct TBatchOptions {
     // A stress picture of more symbols than this is refused: drawing one by one, a result with a
     // few huge fitnesses would take hours.
     int max_symbols = 10'000'000;
+    // Any message about the input fails the run (after what could be written is written).
+    bool strict = false;
+    // Only problems on standard error: no notes, no progress.
+    bool quiet = false;
 };
 
 struct TBatchParse {

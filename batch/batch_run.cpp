@@ -6,7 +6,90 @@
 #include "session/session.h"
 #include "stress/st_statistics.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <cstdio>
+
+#include <unistd.h>
+
 namespace {
+
+// What the session tells during a run, as a script needs it: the file being read before each
+// message about it, the log's own line where the window's message points to a log the batch
+// tool does not write, and a count of the messages for --strict.
+class TRunMessages : public Messages {
+public:
+    TRunMessages(Messages& out, const EventLog& log) : out_(out), log_(log) {}
+    void set_file(const QString& path) { file_ = path; }
+    int count() const { return count_; }
+
+    void show(const QString& text) override {
+        ++count_;
+        QString said = text;
+        const QString see = QStringLiteral("\r\nSee [") + log_file_name + QStringLiteral("].");
+        if (said.endsWith(see) && !log_.kept_lines().isEmpty())
+            said = said.chopped(see.size()) + u' ' + log_.kept_lines().constLast();
+        out_.show(file_.isEmpty() ? said : file_ + QStringLiteral(": ") + said);
+    }
+    void note(const QString& text) override {
+        out_.note(file_.isEmpty() ? text : file_ + QStringLiteral(": ") + text);
+    }
+    void show_lines(const QStringList& lines) override {
+        for (const QString& line : lines)
+            show(line);
+    }
+    bool ask(const QString& caption, const QString& text) override {
+        return out_.ask(caption, text);
+    }
+
+private:
+    Messages& out_;
+    const EventLog& log_;
+    QString file_;
+    int count_ = 0;
+};
+
+// The drawing of many stress states, counted on a terminal's standard error, on one line.
+class TTerminalProgress : public TDrawProgress {
+public:
+    explicit TTerminalProgress(bool shown) : shown_(shown) {}
+    void begin(int total) override {
+        total_ = total;
+        timer_.start();
+    }
+    void advance(int done) override {
+        if (!shown_ || timer_.elapsed() < 1000 || total_ <= 0)
+            return; // work of about a second needs no counting
+        const int percent = int(100LL * done / total_);
+        if (percent == last_)
+            return;
+        last_ = percent;
+        std::fprintf(stderr, "\r%s: drawing the stress states, %d %%", "quomtel-batch", percent);
+        std::fflush(stderr);
+    }
+    void end() override {
+        if (last_ >= 0)
+            std::fprintf(stderr, "\r\033[K");
+        last_ = -1;
+    }
+
+private:
+    bool shown_;
+    int total_ = 0;
+    int last_ = -1;
+    QElapsedTimer timer_;
+};
+
+bool is_terminal(FILE* stream) {
+    return isatty(fileno(stream)) != 0;
+}
+
+// The data file held something, and not one datum came of it: a script must not take that
+// for a success (a UTF-16 file without a byte-order mark, a table of another layout).
+bool nothing_read(const TSession& session, const QString& path) {
+    return session.FD_loaded && session.FDSet.count() == 0 && QFileInfo(path).size() > 0;
+}
 
 bool designate(TSession& session, const TBatchOptions& options) {
     switch (options.stress) {
@@ -60,7 +143,8 @@ void print_text(TSession& session, const TBatchOptions& options, QTextStream& ou
     out.flush();
 }
 
-bool write_outputs(TSession& session, const TBatchOptions& options, QTextStream& out) {
+bool write_outputs(TSession& session, const TBatchOptions& options, QTextStream& out,
+                   TDrawProgress* progress) {
     bool ok = true;
     // Every output is tried, whatever failed before.
     ok &= session.save_data_misfit(options.write_misfit);
@@ -70,7 +154,7 @@ bool write_outputs(TSession& session, const TBatchOptions& options, QTextStream&
     print_text(session, options, out);
     const double scale = options.png_scale;
     ok &= session.save_graph_FD(options.plot_fault_data, scale);
-    ok &= session.save_graph_ST(options.plot_stress, scale);
+    ok &= session.save_graph_ST(options.plot_stress, scale, progress);
     ok &= session.save_graph_Mohr(options.plot_mohr, scale);
     ok &= session.save_graph_misfit(options.plot_histogram, batch_histogram_size, scale);
     return ok;
@@ -93,8 +177,13 @@ QString one_line_message(const QString& text) {
 }
 
 void StreamMessages::show(const QString& text) {
-    stream_ << one_line_message(message_box_text(text)) << '\n';
+    stream_ << batch_program_name << ": " << one_line_message(message_box_text(text)) << '\n';
     stream_.flush();
+}
+
+void StreamMessages::note(const QString& text) {
+    if (!quiet_)
+        show(text);
 }
 
 void StreamMessages::show_lines(const QStringList& lines) {
@@ -103,32 +192,49 @@ void StreamMessages::show_lines(const QStringList& lines) {
 }
 
 bool StreamMessages::ask(const QString& caption, const QString& text) {
-    stream_ << one_line_message(message_box_text(caption + QStringLiteral(": ") + text))
+    stream_ << batch_program_name << ": "
+            << one_line_message(message_box_text(caption + QStringLiteral(": ") + text))
             << " Yes\n";
     stream_.flush();
     return true;
 }
 
 int run_batch(const TBatchOptions& options, Messages& messages, QTextStream& out) {
-    EventLog log; // no path: the window's log is left alone
-    TSession session(log, messages);
+    EventLog log; // no file: the window's log is left alone; its lines go into the messages
+    log.keep_lines();
+    TRunMessages run(messages, log);
+    TSession session(log, run);
     session.settings = options.settings;
     session.set_measure(options.settings.misfitmeasure); // the histogram's axis follows
     // As in the window: a fault data file opened after the result replaces its fault data.
+    run.set_file(options.inversion_result);
     if (!options.inversion_result.isEmpty() && !session.read_IR(options.inversion_result))
         return batch_failed;
-    if (!options.fault_data.isEmpty() &&
-        !(options.fault_data_table ? session.read_table(options.fault_data, options.table,
-                                                        QStringLiteral("with --columns"))
-                                   : session.read_FD(options.fault_data)))
-        return batch_failed;
+    run.set_file(options.fault_data);
+    if (!options.fault_data.isEmpty()) {
+        if (!(options.fault_data_table ? session.read_table(options.fault_data, options.table,
+                                                            QStringLiteral("with --columns"))
+                                       : session.read_FD(options.fault_data)))
+            return batch_failed;
+        if (nothing_read(session, options.fault_data)) {
+            run.show(QStringLiteral("no fault datum could be read from the file"));
+            return batch_failed;
+        }
+    }
+    run.set_file(QString());
     if (!designate(session, options))
         return batch_failed;
     override_layers(session, options);
     // Before any output: a refused run writes nothing, as for any other wrong command line.
-    if (!stress_plot_allowed(session, options, messages))
+    if (!stress_plot_allowed(session, options, run))
         return batch_usage_error;
-    return write_outputs(session, options, out) ? batch_ok : batch_failed;
+    const int told_before_writing = run.count();
+    TTerminalProgress progress(!options.quiet && is_terminal(stderr));
+    const bool written = write_outputs(session, options, out, &progress);
+    if (!written)
+        return batch_failed;
+    // Strict, a message about the input fails the run once everything possible is written.
+    return options.strict && told_before_writing > 0 ? batch_failed : batch_ok;
 }
 
 int batch_main(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -146,5 +252,6 @@ int batch_main(const QStringList& arguments, QTextStream& out, QTextStream& err)
         break;
     }
     StreamMessages messages(err);
+    messages.set_quiet(parsed.options.quiet);
     return run_batch(parsed.options, messages, out);
 }

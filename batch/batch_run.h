@@ -14,18 +14,22 @@ inline constexpr int batch_ok = 0;
 inline constexpr int batch_failed = 1;      // a file could not be read or written, or invalid
 inline constexpr int batch_usage_error = 2; // or a stress picture beyond --max-symbols
 
-// The messages the window shows in boxes, one line each on the stream, shortened as the box
-// shortens them. Questions are answered Yes: nobody is there to answer them.
+// The messages the window shows in boxes, one line each on the stream after
+// "quomtel-batch: ", shortened as the box shortens them. Questions are answered Yes: nobody is
+// there to answer them. Quiet, notes are left out.
 class StreamMessages : public Messages {
 public:
     explicit StreamMessages(QTextStream& stream) : stream_(stream) {}
     void show(const QString& text) override;
+    void note(const QString& text) override;
     // A line of standard error each, so that scripts can count and grep them.
     void show_lines(const QStringList& lines) override;
     bool ask(const QString& caption, const QString& text) override;
+    void set_quiet(bool quiet) { quiet_ = quiet; }
 
 private:
     QTextStream& stream_;
+    bool quiet_ = false;
 };
 
 // A message on one line: every line break becomes a space.

@@ -15,8 +15,11 @@ bool EventLog::reset_log() {
 
 bool EventLog::append_log(const QString& text) {
     // Opened and closed for every line, so the log is complete even if the program dies.
-    if (path_.isEmpty())
-        return false;
+    if (path_.isEmpty()) {
+        if (keep_)
+            kept_.append(text);
+        return keep_;
+    }
     QFile file(path_);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class EventLog {
 public:
@@ -20,8 +21,14 @@ public:
     // Appends text and CR LF. False when it cannot be written.
     bool append_log(const QString& text);
 
+    // A log without a file that keeps its lines, for a front end that tells them itself.
+    void keep_lines() { keep_ = true; }
+    const QStringList& kept_lines() const { return kept_; }
+
 private:
     QString path_;
+    bool keep_ = false;
+    QStringList kept_;
 };
 
 inline const QString log_file_name = QStringLiteral("QMT.log");

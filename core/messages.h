@@ -10,6 +10,9 @@ public:
     virtual ~Messages() = default;
     // An information or error text with an OK button.
     virtual void show(const QString& text) = 0;
+    // Something the user may like to know that is no problem (a summary, a precise value):
+    // shown like any message unless the front end was asked to be quiet.
+    virtual void note(const QString& text) { show(text); }
     // A report of many lines, a problem per line say: by default one text of those lines.
     virtual void show_lines(const QStringList& lines);
     // A Yes/No question; true for Yes.

@@ -48,6 +48,12 @@ QStringList lines_of(const QString& text) {
     return text.split(u'\n', Qt::SkipEmptyParts);
 }
 
+// A message on standard error: the program, the file it is about, the text.
+QString said(const QString& file, const QString& text) {
+    return QStringLiteral("quomtel-batch: ") +
+           (file.isEmpty() ? QString() : file + QStringLiteral(": ")) + text;
+}
+
 // An inversion result of one datum and a state of each fitness, with the CGP file named cgp
 // beside it, unless that name is too long for a file.
 QString write_result(const TempFolder& dir, const std::vector<long long>& fitness,
@@ -314,7 +320,7 @@ TEST(BatchRun, FailedReadsAndWritesExitOne) {
 
     r = run({"--inversion-result", dir.path("missing.tlv"), "--statistics"});
     EXPECT_EQ(r.status, batch_failed);
-    EXPECT_EQ(r.err, QStringLiteral("Exception raised\n"));
+    EXPECT_EQ(r.err, said(dir.path("missing.tlv"), QStringLiteral("Exception raised\n")));
     EXPECT_TRUE(r.out.isEmpty()); // nothing is written after a failed read
 
     // No fitness above zero: the window's "Invalid" box.
@@ -324,7 +330,8 @@ TEST(BatchRun, FailedReadsAndWritesExitOne) {
                           " 36.0 33.7 297.7 12.2 0.3337\r\n");
     r = run({"--inversion-result", invalid, "--statistics"});
     EXPECT_EQ(r.status, batch_failed);
-    EXPECT_TRUE(lines_of(r.err).contains(invalid_result_message)) << r.err.toStdString();
+    EXPECT_TRUE(lines_of(r.err).contains(said(invalid, invalid_result_message)))
+        << r.err.toStdString();
 
     // A failed write does not stop the other outputs.
     r = run({"--inversion-result", result_path, "--write-stress-tensor",
@@ -344,7 +351,12 @@ TEST(BatchRun, MessagesOfTheReadGoToStandardErrorOnOneLineEach) {
     const QStringList err = lines_of(r.err);
     ASSERT_EQ(err.size(), 2) << r.err.toStdString();
     EXPECT_TRUE(err[0].contains(QStringLiteral("line #3"))) << err[0].toStdString();
-    EXPECT_EQ(err[1], orientation_error_message(path).replace(QStringLiteral("\r\n"), " "));
+    // What the log line would have said, in place of a pointer to a log that is not written.
+    EXPECT_EQ(err[1], said(path, QStringLiteral("There is at least an error in file [%1]. ERROR: "
+                                                "Input azpl is out of range. [routine=read_FD] "
+                                                "[file=%1] [line=2]")
+                                     .arg(path)));
+    EXPECT_TRUE(err[0].startsWith(said(path, QString()))) << err[0].toStdString();
     EXPECT_FALSE(r.err.contains(u'\r'));
     // Undesignated, the list shows what the window's list shows before a designation.
     TFaultDataSet set;
@@ -546,7 +558,9 @@ TEST(BatchRun, StressPictureBeyondMaxSymbolsWritesNothing) {
                 c.arguments);
         EXPECT_EQ(r.status, c.status) << c.what << ": " << r.err.toStdString();
         const bool written = c.status == batch_ok;
-        EXPECT_EQ(r.err, written ? QString() : QString::fromLatin1(c.message) + u'\n') << c.what;
+        EXPECT_EQ(r.err,
+                  written ? QString() : said(QString(), QString::fromLatin1(c.message)) + u'\n')
+            << c.what;
         EXPECT_EQ(r.out.isEmpty(), !written) << c.what;
         for (const char* output : {"s.txt", "m.svg", "s.png"})
             EXPECT_EQ(QFileInfo::exists(dir.path(output)), written) << c.what << ": " << output;
@@ -577,7 +591,8 @@ TEST(BatchRun, LongMessagesAreShortenedAsTheBoxShortensThem) {
     QString text;
     QTextStream stream(&text);
     EXPECT_TRUE(StreamMessages(stream).ask(QStringLiteral("Q"), QString(5000, u'y')));
-    EXPECT_EQ(text, message_box_text(QStringLiteral("Q: ") + QString(5000, u'y')) + " Yes\n");
+    EXPECT_EQ(text, said(QString(), message_box_text(QStringLiteral("Q: ") + QString(5000, u'y'))) +
+                        " Yes\n");
 }
 
 #ifdef __linux__
@@ -600,8 +615,8 @@ TEST(BatchRun, FileSizeLimitFailsTheWriteWithItsReason) {
     EXPECT_EQ(process.exitCode(), batch_failed) << err.toStdString();
     const QStringList lines = lines_of(err);
     ASSERT_EQ(lines.size(), 1) << err.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Cannot write file [") + picture +
-                                    QStringLiteral("]: ")))
+    EXPECT_TRUE(lines[0].startsWith(
+        said(QString(), QStringLiteral("Cannot write file [") + picture + QStringLiteral("]: "))))
         << lines[0].toStdString();
 }
 #endif
@@ -616,16 +631,52 @@ TEST(BatchRun, TablesInFaultSlipFileOut) {
     const BatchRun r = run({"--fault-data", table, "--table", "--columns", "strike,dip,rake,skip",
                             "--write-fault-data", efd, "--list-fault-data"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(lines_of(r.err), QStringList({"row 2, column 3: \"abc\" is not a rake in [-180, 180]",
-                                            "3 rows read, 1 skipped"}));
+    EXPECT_EQ(lines_of(r.err),
+              QStringList({said(table, "row 2, column 3: \"abc\" is not a rake in [-180, 180]"),
+                           said(table, "3 rows read, 1 skipped")}));
     EXPECT_EQ(lines_of(r.out).size(), 2);
     EXPECT_EQ(QString::fromUtf8(dir.read(QStringLiteral("site.efd"))),
               "# fault data from site.txt\r\nF 90.0 45.0 90.0 45.0 N\r\n"
               "F 180.0 30.0 270.0 0.0 D\r\n");
     const BatchRun unknown = run({"--fault-data", table, "--table", "--list-fault-data"});
     EXPECT_EQ(unknown.status, 1);
-    EXPECT_EQ(lines_of(unknown.err), QStringList({"Cannot tell the columns of [" + table +
-                                                  "]: name them in the header or with --columns"}));
+    EXPECT_EQ(lines_of(unknown.err),
+              QStringList({said(table, "Cannot tell the columns of [" + table +
+                                           "]: name them in the header or with --columns")}));
+}
+
+// --strict fails a run that told of any problem in its input, after writing what it could;
+// a data file that gives no datum at all fails without it; --quiet keeps notes back.
+TEST(BatchRun, StrictAndEmptyReadsExitOne) {
+    TempFolder dir;
+    const QString bad = dir.write("bad.efd", "F 102 55 083 54 N\r\nF 1x2 55 083 54 N\r\n");
+    const QString utf16 = dir.write("utf16.efd", QByteArray("F\0 \0001\0002\0000\0", 12));
+    const struct {
+        QStringList arguments;
+        int status;
+        bool listed;
+    } rows[] = {
+        {{"--fault-data", bad, "--list-fault-data"}, batch_ok, true},
+        {{"--fault-data", bad, "--list-fault-data", "--strict"}, batch_failed, true},
+        {{"--fault-data", data_path, "--list-fault-data", "--strict"}, batch_ok, true},
+        {{"--fault-data", utf16, "--list-fault-data"}, batch_failed, false},
+    };
+    for (const auto& row : rows) {
+        const BatchRun r = run(row.arguments);
+        EXPECT_EQ(r.status, row.status) << row.arguments.join(u' ').toStdString();
+        EXPECT_EQ(!r.out.isEmpty(), row.listed) << row.arguments.join(u' ').toStdString();
+    }
+    const BatchRun empty = run({"--fault-data", utf16, "--list-fault-data"});
+    EXPECT_EQ(lines_of(empty.err),
+              QStringList({said(utf16, "no fault datum could be read from the file")}));
+
+    QString text;
+    QTextStream stream(&text);
+    StreamMessages quiet(stream);
+    quiet.set_quiet(true);
+    quiet.note(QStringLiteral("a note"));
+    quiet.show(QStringLiteral("a problem"));
+    EXPECT_EQ(text, said(QString(), QStringLiteral("a problem\n")));
 }
 
 } // namespace
