@@ -123,6 +123,7 @@ QList<QCommandLineOption> batch_option_table() {
         value_option("write-theoretical", "Writes the theoretical slip data.", "FILE"),
         value_option("write-stress-tensor", "Writes the plotted stress states.", "FILE"),
         value_option("write-fault-data", "Writes the fault data as a fault-slip file.", "FILE"),
+        value_option("write-table", "Writes data and misfits as CSV (or .json).", "FILE"),
         flag("statistics", "Prints the statistics of the stress states."),
         flag("list-fault-data", "Prints the fault data list."),
         value_option("plot-fault-data", "Draws the fault data: .emf .svg .pdf .png", "FILE"),
@@ -316,6 +317,7 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         o.write_theoretical = text("write-theoretical");
         o.write_stress_tensor = text("write-stress-tensor");
         o.write_fault_data = text("write-fault-data");
+        o.write_table = text("write-table");
         o.statistics = is_set("statistics");
         o.list_fault_data = is_set("list-fault-data");
         o.strict = is_set("strict");
@@ -348,14 +350,15 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
                 "Fault Data must be loaded AND\r\nStress State must be designated.")};
         if ((!o.write_stress_tensor.isEmpty() || o.statistics) && !result_loaded)
             throw Failure{QStringLiteral("Stress Tensor must be loaded.")};
-        if ((o.list_fault_data || !o.write_fault_data.isEmpty()) && !fault_data)
+        if ((o.list_fault_data || !o.write_fault_data.isEmpty() || !o.write_table.isEmpty()) &&
+            !fault_data)
             throw Failure{QStringLiteral("Fault Data must be loaded.")};
 
         const bool output = !o.write_misfit.isEmpty() || !o.write_theoretical.isEmpty() ||
                             !o.write_stress_tensor.isEmpty() || !o.write_fault_data.isEmpty() ||
-                            o.statistics || o.list_fault_data || !o.plot_fault_data.isEmpty() ||
-                            !o.plot_stress.isEmpty() || !o.plot_mohr.isEmpty() ||
-                            !o.plot_histogram.isEmpty();
+                            !o.write_table.isEmpty() || o.statistics || o.list_fault_data ||
+                            !o.plot_fault_data.isEmpty() || !o.plot_stress.isEmpty() ||
+                            !o.plot_mohr.isEmpty() || !o.plot_histogram.isEmpty();
         if (!output && !fault_data)
             throw Failure{QStringLiteral("nothing to do: give a file to read or an output")};
     } catch (const Failure& failure) {

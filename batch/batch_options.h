@@ -36,6 +36,7 @@ struct TBatchOptions {
     QString write_theoretical;
     QString write_stress_tensor;
     QString write_fault_data;
+    QString write_table; // .json: JSON, else CSV
     bool statistics = false;
     bool list_fault_data = false;
     QString plot_fault_data;

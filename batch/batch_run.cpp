@@ -151,6 +151,7 @@ bool write_outputs(TSession& session, const TBatchOptions& options, QTextStream&
     ok &= session.save_data_theoretical(options.write_theoretical);
     ok &= session.save_data_stress_tensor(options.write_stress_tensor);
     ok &= session.save_data_fault_data(options.write_fault_data);
+    ok &= session.save_data_table(options.write_table);
     print_text(session, options, out);
     const double scale = options.png_scale;
     ok &= session.save_graph_FD(options.plot_fault_data, scale);

@@ -3,6 +3,7 @@
 #include "core/text_file.h"
 #include "faults/fd_reader.h"
 #include "output/data_files.h"
+#include "output/data_table.h"
 #include "output/picture_files.h"
 #include "output/stress_tensor_file.h"
 #include "plot/model_faults.h"
@@ -437,4 +438,11 @@ TSession::TSaveAllReport TSession::save_all(const QString& folder, TPictureForma
     save(pictures[2], save_graph_misfit(pictures[2], histogram_size));
     save(pictures[3], save_graph_Mohr(pictures[3]));
     return report;
+}
+
+bool TSession::save_data_table(const QString& path) {
+    QString error;
+    return report(::save_data_table(path, FDSet, TheoreticalFDSet, FD_loaded && ST_designated,
+                                    &error),
+                  error);
 }

@@ -130,6 +130,8 @@ public:
     bool save_data_theoretical(const QString& path);
     bool save_data_stress_tensor(const QString& path);
     bool save_data_fault_data(const QString& path);
+    // One row per datum with its analysis when a state is designated: CSV, or JSON by name.
+    bool save_data_table(const QString& path);
     bool save_graph_FD(const QString& path, double png_scale = 1, int selected = -1);
     bool save_graph_ST(const QString& path, double png_scale = 1,
                        TDrawProgress* progress = nullptr);

@@ -6,6 +6,7 @@
 #include "faults/fd_list_text.h"
 #include "faults/fd_reader.h"
 #include "output/data_files.h"
+#include "output/data_table.h"
 #include "output/stress_tensor_file.h"
 #include "plot/st_plot.h"
 #include "session/session.h"
@@ -16,7 +17,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -677,6 +683,74 @@ TEST(BatchRun, StrictAndEmptyReadsExitOne) {
     quiet.note(QStringLiteral("a note"));
     quiet.show(QStringLiteral("a problem"));
     EXPECT_EQ(text, said(QString(), QStringLiteral("a problem\n")));
+}
+
+// The table for other programs holds, per datum, what the misfit file holds, in full and with a
+// full stop whatever the locale; the JSON holds the same as the CSV. Undesignated, the analysis
+// columns are empty.
+TEST(BatchRun, MachineReadableTableAgreesWithTheMisfitFile) {
+    TempFolder dir;
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German)); // a decimal comma in the misfit file
+    const BatchRun csv_run = run({"--inversion-result", result_path, "--stress", "best",
+                                  "--write-table", dir.path("t.csv")});
+    const BatchRun json_run =
+        run({"--inversion-result", result_path, "--stress", "best", "--write-table",
+             dir.path("t.json"), "--write-misfit", dir.path("m.txt")});
+    QLocale::setDefault(previous);
+    ASSERT_EQ(csv_run.status, batch_ok) << csv_run.err.toStdString();
+    ASSERT_EQ(json_run.status, batch_ok) << json_run.err.toStdString();
+    const QStringList csv =
+        QString::fromUtf8(dir.read("t.csv")).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList misfit = QString::fromUtf8(dir.read("m.txt")).split(QStringLiteral("\r\n"));
+    QJsonParseError problem;
+    const QJsonArray rows = QJsonDocument::fromJson(dir.read("t.json"), &problem).array();
+    ASSERT_EQ(problem.error, QJsonParseError::NoError);
+    const QStringList keys = csv.value(0).split(u',');
+    ASSERT_EQ(keys, data_table_keys());
+    ASSERT_EQ(rows.size(), csv.size() - 1);
+    ASSERT_GT(rows.size(), 5);
+    const QRegularExpression stresses(QStringLiteral("Sn= (-?[0-9,]+), tau= (-?[0-9,]+)$"));
+    const QLocale german(QLocale::German);
+    for (int k = 1; k < csv.size(); ++k) {
+        const QStringList cells = csv[k].split(u',');
+        const QJsonObject object = rows[k - 1].toObject();
+        ASSERT_EQ(cells.size(), keys.size());
+        for (int i = 0; i < keys.size(); ++i) {
+            const QJsonValue v = object[keys[i]];
+            if (v.isDouble())
+                EXPECT_EQ(cells[i].toDouble(), v.toDouble()) << keys[i].toStdString();
+            else
+                EXPECT_EQ(cells[i], v.toString()) << keys[i].toStdString();
+        }
+        // The misfit file's line for the datum: its misfit (for a mechanism, that of the
+        // representative nodal plane), Sn and tau, each to the decimals it shows.
+        const QString line = misfit.value(k - 1);
+        const QString rep = cells[7];
+        const QString tag = line.startsWith(u'M')
+                                ? QStringLiteral("misfit (nodal plane %1) = ").arg(rep)
+                                : QStringLiteral("misfit= ");
+        const qsizetype at = line.indexOf(tag);
+        ASSERT_GE(at, 0) << line.toStdString();
+        QString shown = line.mid(at + tag.size());
+        qsizetype end = shown.indexOf(QStringLiteral(", Sn="));
+        if (const qsizetype next = shown.indexOf(QStringLiteral(" #")); next >= 0 && next < end)
+            end = next;
+        shown.truncate(end);
+        EXPECT_NEAR(german.toDouble(shown), cells[line.startsWith(u'M') ? 9 : 8].toDouble(), 0.051)
+            << line.toStdString();
+        const QRegularExpressionMatch m = stresses.match(line);
+        ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+        EXPECT_NEAR(german.toDouble(m.captured(1)), cells[11].toDouble(), 0.00051);
+        EXPECT_NEAR(german.toDouble(m.captured(2)), cells[12].toDouble(), 0.00051);
+    }
+    // Undesignated: the data, and empty analysis columns.
+    const BatchRun plain = run({"--fault-data", data_path, "--write-table", dir.path("plain.csv")});
+    ASSERT_EQ(plain.status, batch_ok);
+    const QStringList lines =
+        QString::fromUtf8(dir.read("plain.csv")).split(QStringLiteral("\r\n"));
+    EXPECT_TRUE(lines.value(1).endsWith(QStringLiteral(",,,,,,,,")))
+        << lines.value(1).toStdString();
 }
 
 } // namespace
