@@ -60,15 +60,6 @@ Vector down_dip_vector(double dip_direction, double dip) {
     return line_vector(dip_direction, dip);
 }
 
-// Letters and digits only, lower case: "Dip_Direction" and "dip direction" are one name.
-QString squeezed(QStringView text) {
-    QString out;
-    for (const QChar c : text)
-        if (c.isLetterOrNumber())
-            out += c.toLower();
-    return out;
-}
-
 // Smallest angle between two azimuths, 0..180.
 double azimuth_gap(double a, double b) {
     const double d = azimuth_in_range(a - b);
@@ -76,6 +67,14 @@ double azimuth_gap(double a, double b) {
 }
 
 } // namespace
+
+QString squeezed_name(QStringView text) {
+    QString out;
+    for (const QChar c : text)
+        if (c.isLetterOrNumber())
+            out += c.toLower();
+    return out;
+}
 
 std::optional<double> table_number(QStringView text, bool decimal_comma) {
     const QStringView t = text.trimmed();
@@ -213,11 +212,7 @@ std::optional<TSense> sense_from_text(QStringView text) {
         {QStringLiteral("leftlateral"), TSense::S},
         {QStringLiteral("unknown"), TSense::U},
     }};
-    const QString name = squeezed(text);
-    for (const auto& [word, sense] : words)
-        if (name == word)
-            return sense;
-    return std::nullopt;
+    return word_value(words, text);
 }
 
 std::optional<TDataType> datatype_from_text(QStringView text) {
@@ -232,11 +227,7 @@ std::optional<TDataType> datatype_from_text(QStringView text) {
         {QStringLiteral("lineation"), TDataType::Lin},
         {QStringLiteral("sense"), TDataType::Sen},
     }};
-    const QString name = squeezed(text);
-    for (const auto& [word, type] : words)
-        if (name == word)
-            return type;
-    return std::nullopt;
+    return word_value(words, text);
 }
 
 double angle_off_plane(const Tazpl& plane, const Tazpl& lineation) {

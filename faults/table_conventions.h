@@ -14,6 +14,21 @@
 
 enum class TStrikeRule { Right, Left };
 
+// Letters and digits only, lower case: the form in which header names and words are compared
+// ("Dip_Direction" and "dip direction" are one name).
+QString squeezed_name(QStringView text);
+
+// The value that table, pairs of a squeezed word and a value, gives for text.
+template <class Table>
+auto word_value(const Table& table, QStringView text)
+    -> std::optional<typename Table::value_type::second_type> {
+    const QString name = squeezed_name(text);
+    for (const auto& [word, value] : table)
+        if (name == word)
+            return value;
+    return std::nullopt;
+}
+
 // A number of a table cell: optional sign, digits with a decimal point (or, when decimal_comma,
 // a comma in its place), optional exponent; finite. Blanks around it are ignored.
 std::optional<double> table_number(QStringView text, bool decimal_comma = false);

@@ -1,6 +1,7 @@
 #include "faults/table_reader.h"
 
 #include "core/number_text.h"
+#include "core/string_operations.h"
 
 #include <algorithm>
 #include <array>
@@ -17,18 +18,9 @@ bool is_blank(QChar c) {
     return c == u' ' || c == u'\t' || c.unicode() < 32;
 }
 
-QStringView trimmed_blanks(QStringView text) {
-    qsizetype first = 0, last = text.size();
-    while (first < last && is_blank(text[first]))
-        ++first;
-    while (last > first && is_blank(text[last - 1]))
-        --last;
-    return text.sliced(first, last - first);
-}
-
 // A cell without its quotes, "" standing for one quote.
 QString unquoted(QStringView cell) {
-    const QStringView t = trimmed_blanks(cell);
+    const QStringView t = trim_control(cell);
     if (t.size() < 2 || t.front() != u'"' || t.back() != u'"')
         return t.toString();
     QString out = t.sliced(1, t.size() - 2).toString();
@@ -42,7 +34,7 @@ QStringList split_cells(QStringView line, QChar delimiter) {
     const bool blanks = delimiter == u' ';
     bool quoted = false;
     qsizetype start = 0;
-    const QStringView t = trimmed_blanks(line);
+    const QStringView t = trim_control(line);
     for (qsizetype i = 0; i <= t.size(); ++i) {
         const bool end = i == t.size();
         const QChar c = end ? QChar() : t[i];
@@ -99,14 +91,6 @@ QChar detect_delimiter(const std::vector<QStringView>& lines) {
         }
     }
     return best_lines == lines.size() ? best : QChar(u' ');
-}
-
-QString squeezed(QStringView text) {
-    QString out;
-    for (const QChar c : text)
-        if (c.isLetterOrNumber())
-            out += c.toLower();
-    return out;
 }
 
 struct TCells {
@@ -248,11 +232,7 @@ std::optional<TColumnRole> role_from_header(QStringView name) {
         {QStringLiteral("skip"), TColumnRole::Skip},
         {QStringLiteral("ignore"), TColumnRole::Skip},
     }};
-    const QString key = squeezed(name);
-    for (const auto& [text, role] : names)
-        if (key == text)
-            return role;
-    return std::nullopt;
+    return word_value(names, name);
 }
 
 QString role_name(TColumnRole role) {
@@ -312,7 +292,7 @@ TTable split_table(QStringView text, std::optional<QChar> delimiter, std::option
         while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
             ++end;
         ++number;
-        const QStringView line = trimmed_blanks(text.sliced(at, end - at));
+        const QStringView line = trim_control(text.sliced(at, end - at));
         if (!line.isEmpty() && line.front() != u'#')
             lines.emplace_back(number, line);
         at = end + (end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n' ? 2 : 1);

@@ -21,8 +21,9 @@ TEST(TableConventions, QuadrantBearings) {
         const std::optional<double> got = bearing_from_text(QStringView(row.text));
         ASSERT_EQ(got.has_value(), row.azimuth.has_value())
             << QStringView(row.text).toString().toStdString();
-        if (got)
+        if (got) {
             EXPECT_NEAR(*got, *row.azimuth, eps) << QStringView(row.text).toString().toStdString();
+        }
     }
 }
 
@@ -44,8 +45,9 @@ TEST(TableConventions, DipDirectionFromStrike) {
         const std::optional<double> got = dip_direction_toward(row.strike, row.quadrant);
         ASSERT_EQ(got.has_value(), row.dip_direction.has_value())
             << row.strike << " " << row.quadrant;
-        if (got)
+        if (got) {
             EXPECT_NEAR(*got, *row.dip_direction, eps) << row.strike << " " << row.quadrant;
+        }
     }
 }
 
@@ -78,8 +80,9 @@ TEST(TableConventions, RakeToLineationAndSense) {
         const TSlipFromRake got = slip_from_rake(row.dip_direction, row.dip, row.rake);
         SCOPED_TRACE(testing::Message()
                      << row.dip_direction << "/" << row.dip << " rake " << row.rake);
-        if (row.plunge < 90)
+        if (row.plunge < 90) {
             EXPECT_NEAR(got.lineation.az, row.trend, 1e-3);
+        }
         EXPECT_NEAR(got.lineation.pl, row.plunge, 1e-3);
         EXPECT_EQ(got.sense, row.sense);
         // The datum the line format makes of it moves the hanging wall the rake's way.
@@ -146,8 +149,9 @@ TEST(TableConventions, CellTexts) {
         const std::optional<double> got = table_number(QStringView(row.text), row.decimal_comma);
         ASSERT_EQ(got.has_value(), row.value.has_value())
             << QStringView(row.text).toString().toStdString();
-        if (got)
+        if (got) {
             EXPECT_EQ(*got, *row.value);
+        }
     }
     const std::optional<TAngleWithDirection> dip = angle_with_direction(u"45 SE");
     ASSERT_TRUE(dip && dip->direction);
