@@ -135,7 +135,9 @@ TEST(InversionResultBadInput, HugeCountsCostNothing) {
             r.folder.write(QStringLiteral("exe/s.cgp"), row.cgp);
         const ResourceWatch watch;
         EXPECT_EQ(r.read(row.result), row.outcome) << row.what;
-        EXPECT_LT(watch.elapsed_ms(), 200 * sanitizer_slowdown) << row.what;
+        // Bounds against a reading that grows with the square of a line, not a benchmark: a
+        // machine busy with other work must not fail them.
+        EXPECT_LT(watch.elapsed_ms(), 1000 * sanitizer_slowdown) << row.what;
         EXPECT_LT(watch.peak_growth_bytes(), 16 << 20) << row.what;
         EXPECT_EQ(r.st.STSet.size(), row.states) << row.what;
     }
@@ -184,7 +186,7 @@ TEST(InversionResultBadInput, TenMegabyteLines) {
             r.folder.write(QStringLiteral("exe/s.cgp"), row.cgp);
         const ResourceWatch watch;
         EXPECT_EQ(r.read(row.result), row.outcome) << row.what;
-        EXPECT_LT(watch.elapsed_ms(), 2000 * sanitizer_slowdown) << row.what;
+        EXPECT_LT(watch.elapsed_ms(), 8000 * sanitizer_slowdown) << row.what;
         EXPECT_LT(watch.peak_growth_bytes(), 160 << 20) << row.what;
         EXPECT_EQ(r.fd.count(), row.data) << row.what;
     }
