@@ -656,7 +656,7 @@ TEST(BatchRun, TablesInFaultSlipFileOut) {
 TEST(BatchRun, StrictAndEmptyReadsExitOne) {
     TempFolder dir;
     const QString bad = dir.write("bad.efd", "F 102 55 083 54 N\r\nF 1x2 55 083 54 N\r\n");
-    const QString utf16 = dir.write("utf16.efd", QByteArray("F\0 \0001\0002\0000\0", 12));
+    const QString utf16 = dir.write("utf16.efd", QByteArray("F\0 \0" "1\0" "2\0" "0\0", 10));
     const struct {
         QStringList arguments;
         int status;
