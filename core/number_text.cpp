@@ -408,17 +408,18 @@ QString align_right(const QString& text, int width) {
 
 namespace {
 
-// Checks the token's shape and copies it with "." as the point. magnitude receives the decimal
-// position of the leading non-zero digit (0 when there is none), to tell overflow from underflow.
-bool to_c_number(QStringView text, QChar decimal_point, std::string& out, long long& magnitude) {
-    out.clear();
-    out.reserve(static_cast<size_t>(text.size()));
+// Checks the token's shape and copies it with "." as the point into out, which has room for
+// the token; length receives what was written. magnitude receives the decimal position of the
+// leading non-zero digit (0 when there is none), to tell overflow from underflow.
+bool to_c_number(QStringView text, QChar decimal_point, char* out, qsizetype& length,
+                 long long& magnitude) {
+    char* const begin = out;
     const qsizetype n = text.size();
     qsizetype i = 0;
     auto is_digit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
         if (text[i] == u'-')
-            out.push_back('-'); // from_chars does not take a "+"
+            *out++ = '-'; // from_chars does not take a "+"
         ++i;
     }
     long long int_digits = 0;
@@ -427,18 +428,18 @@ bool to_c_number(QStringView text, QChar decimal_point, std::string& out, long l
     while (is_digit(i)) {
         if (first_nonzero < 0 && text[i] != u'0')
             first_nonzero = mantissa_digits;
-        out.push_back(static_cast<char>(text[i].unicode()));
+        *out++ = static_cast<char>(text[i].unicode());
         ++int_digits;
         ++mantissa_digits;
         ++i;
     }
     if (i < n && text[i] == decimal_point) {
-        out.push_back('.');
+        *out++ = '.';
         ++i;
         while (is_digit(i)) {
             if (first_nonzero < 0 && text[i] != u'0')
                 first_nonzero = mantissa_digits;
-            out.push_back(static_cast<char>(text[i].unicode()));
+            *out++ = static_cast<char>(text[i].unicode());
             ++mantissa_digits;
             ++i;
         }
@@ -447,12 +448,12 @@ bool to_c_number(QStringView text, QChar decimal_point, std::string& out, long l
         return false;
     long long exponent = 0;
     if (i < n && (text[i] == u'e' || text[i] == u'E')) {
-        out.push_back('e');
+        *out++ = 'e';
         ++i;
         bool negative = false;
         if (i < n && (text[i] == u'+' || text[i] == u'-')) {
             negative = text[i] == u'-';
-            out.push_back(static_cast<char>(text[i].unicode()));
+            *out++ = static_cast<char>(text[i].unicode());
             ++i;
         }
         if (!is_digit(i))
@@ -460,7 +461,7 @@ bool to_c_number(QStringView text, QChar decimal_point, std::string& out, long l
         while (is_digit(i)) {
             if (exponent < 1'000'000) // saturate; only the sign of the magnitude matters then
                 exponent = exponent * 10 + (text[i].unicode() - u'0');
-            out.push_back(static_cast<char>(text[i].unicode()));
+            *out++ = static_cast<char>(text[i].unicode());
             ++i;
         }
         if (negative)
@@ -468,23 +469,32 @@ bool to_c_number(QStringView text, QChar decimal_point, std::string& out, long l
     }
     if (i != n)
         return false;
+    length = out - begin;
     magnitude = first_nonzero < 0 ? 0 : int_digits - 1 - first_nonzero + exponent;
     return true;
 }
 
 template <typename T> bool text_to(QStringView text, T& out, QChar decimal_point) {
-    std::string c_text;
+    // The copy is never longer than the token; the numbers of a file fit the array.
+    std::array<char, 64> small;
+    std::string large;
+    char* c_text = small.data();
+    if (text.size() > qsizetype(small.size())) {
+        large.resize(size_t(text.size()));
+        c_text = large.data();
+    }
+    qsizetype length = 0;
     long long magnitude = 0;
-    if (!to_c_number(text, decimal_point, c_text, magnitude))
+    if (!to_c_number(text, decimal_point, c_text, length, magnitude))
         return false;
     T value{};
-    const char* end = c_text.data() + c_text.size();
-    const auto res = std::from_chars(c_text.data(), end, value);
+    const char* end = c_text + length;
+    const auto res = std::from_chars(c_text, end, value);
     if (res.ec == std::errc::result_out_of_range) {
         if (magnitude > 0)
             return false; // overflow
         // from_chars reports underflow the same way; that is an acceptable zero.
-        value = c_text.front() == '-' ? -T(0) : T(0);
+        value = c_text[0] == '-' ? -T(0) : T(0);
     } else if (res.ec != std::errc() || res.ptr != end) {
         return false;
     }

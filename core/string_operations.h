@@ -15,16 +15,20 @@ QStringView trim_control(QStringView text);
 // a token keeps blanks standing before its delimiter. With the space as delimiter no token is
 // empty. Tokens are handed out one at a time as views into the text, which must outlive this: a
 // reader takes the few it needs, and a 10 MB line of junk never becomes millions of strings.
+// A second delimiter, when given, cuts as the first does: the text as if it stood in its place.
 class DelimitedTokens {
 public:
     DelimitedTokens(QStringView text, QChar delimiter)
-        : rest_(trim_control(text)), delimiter_(delimiter), done_(rest_.isEmpty()) {}
+        : DelimitedTokens(text, delimiter, delimiter) {}
+    DelimitedTokens(QStringView text, QChar delimiter, QChar other_delimiter)
+        : rest_(trim_control(text)), delimiter_(delimiter), other_delimiter_(other_delimiter),
+          done_(rest_.isEmpty()) {}
 
     // The next token; false after the last.
     bool next(QStringView& token) {
         if (done_)
             return false;
-        const qsizetype at = rest_.indexOf(delimiter_);
+        const qsizetype at = find_delimiter();
         if (at < 0) {
             token = rest_;
             done_ = true;
@@ -36,8 +40,18 @@ public:
     }
 
 private:
+    qsizetype find_delimiter() const {
+        if (delimiter_ == other_delimiter_)
+            return rest_.indexOf(delimiter_);
+        for (qsizetype i = 0; i < rest_.size(); ++i)
+            if (rest_[i] == delimiter_ || rest_[i] == other_delimiter_)
+                return i;
+        return -1;
+    }
+
     QStringView rest_;
     QChar delimiter_;
+    QChar other_delimiter_;
     bool done_;
 };
 

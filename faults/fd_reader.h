@@ -8,25 +8,31 @@
 #include "core/number_text.h"
 #include "faults/fd_classes.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <optional>
 
+struct TFDLineNotes;
+
 // Where a datum line is read from: the file path and 1-based line numbers for messages and
 // the log, and whether an orientation of this file has failed the range check already (the
-// log gets one such line per file).
+// log gets one such line per file). With notes, what would be shown or logged is noted there
+// instead, to be passed on in file order later: the part of a file read on another thread.
 struct TFDLineContext {
     QString path;
     EventLog* log = nullptr;
     Messages* messages = nullptr;
     bool orientation_error = false;
     QChar decimal_point = locale_decimal_point(); // looked up once per file
+    TFDLineNotes* notes = nullptr;
 };
 
 // Prepares, classifies and reads one line. Returns no datum for skipped lines; reports
 // "invalid data at line #k" for lines that do not convert.
-std::optional<TFaultData> read_fault_datum_line(const QString& line, int line_number,
+std::optional<TFaultData> read_fault_datum_line(QStringView line, int line_number,
                                                 TFDLineContext& context);
 
 // How a line of the fault-data section of an inversion result ended.
@@ -51,7 +57,13 @@ struct TFDReadResult {
 // Reads every datum line of the text into set, which is emptied first.
 TFDReadResult read_fault_data_lines(const QStringList& lines, const QString& path,
                                     TFaultDataSet& set, EventLog& log, Messages& messages);
-// Reads the file; when it cannot be read, set is left as it was.
+// The same from the bytes of a file, decoded as read_text_lines decodes them. A large text is
+// read in two halves at once; the messages and the log get what the lines give in file order.
+TFDReadResult read_fault_data_bytes(QByteArray bytes, const QString& path, TFaultDataSet& set,
+                                    EventLog& log, Messages& messages);
+// Reads the file; when it cannot be read, set is left as it was. A file too large for the
+// memory is one that cannot be read (see read_file_bytes), also when the memory runs out while
+// its data are made.
 TFDReadResult read_fault_data_file(const QString& path, TFaultDataSet& set, EventLog& log,
                                    Messages& messages);
 

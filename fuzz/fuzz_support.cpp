@@ -1,6 +1,5 @@
 #include "fuzz/fuzz_support.h"
 
-#include "core/text_file.h"
 #include "faults/fd_list_text.h"
 #include "faults/fd_reader.h"
 #include "stress/compatibility.h"
@@ -39,7 +38,7 @@ TFaultDataSet read_fault_data_bytes(const std::uint8_t* data, std::size_t size) 
     EventLog log; // no path: nothing is written
     SilentMessages messages;
     TFaultDataSet set;
-    read_fault_data_lines(decode_text_lines(bytes), QStringLiteral("fuzz.efd"), set, log, messages);
+    read_fault_data_bytes(bytes, QStringLiteral("fuzz.efd"), set, log, messages);
     return set;
 }
 

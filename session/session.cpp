@@ -46,13 +46,15 @@ bool TSession::report_refusal(const QString& problem) {
 bool TSession::read_FD(const QString& path) {
     if (path.isEmpty())
         return false;
-    const TTextReadResult text = read_text_lines(path);
-    if (!text.ok) {
-        messages_.show(text.error); // the previous data stay
+    // Read beside the data loaded, which stay when the file cannot be read or is too large.
+    TFaultDataSet read;
+    const TFDReadResult result = read_fault_data_file(path, read, log_, messages_);
+    if (!result.read) {
+        messages_.show(result.error);
         return false;
     }
     change_flag_FD_loaded(false);
-    const TFDReadResult result = read_fault_data_lines(text.lines, path, FDSet, log_, messages_);
+    FDSet = std::move(read);
     if (result.orientation_error)
         messages_.show(orientation_error_message(path));
     change_flag_FD_loaded(true, path);
@@ -63,22 +65,46 @@ bool TSession::read_IR(const QString& path) {
     if (path.isEmpty())
         return false;
     QByteArray bytes;
-    if (!read_IR_file(path, bytes)) {
-        messages_.show(exception_raised_message); // both keep what they held
+    QString refusal;
+    if (!read_IR_file(path, bytes, &refusal)) {
+        messages_.show(refusal); // both keep what they held
         return false;
     }
-    change_flag_FD_loaded(false);
-    change_flag_ST_loaded(false);
-    const TIRReadResult result = read_inversion_result(
-        bytes, path, QCoreApplication::applicationDirPath(), FDSet, states, log_, messages_);
-    bytes.clear();
+    // Read beside what is loaded, which stays when the memory runs out before the fault data
+    // are shown. They are shown as soon as their section has been read, before the CGP file is
+    // looked for, and analysed under a designated state then; the states of the result loaded
+    // before go at that point.
+    TFaultDataSet fault_data;
+    TStressStates read_states;
+    bool fault_data_shown = false;
+    const auto show_fault_data = [&] {
+        change_flag_ST_loaded(false);
+        FDSet = std::move(fault_data);
+        fault_data_shown = true;
+        change_flag_FD_loaded(true, path);
+    };
+    const TIRReadResult result =
+        read_inversion_result(bytes, path, QCoreApplication::applicationDirPath(), fault_data,
+                              read_states, log_, messages_, show_fault_data);
+    bytes = QByteArray();
+    if (result.outcome == TIROutcome::TooLarge && !fault_data_shown) {
+        messages_.show(ir_failure_message(result)); // both keep what they held
+        return false;
+    }
+    if (!fault_data_shown) {
+        change_flag_ST_loaded(false);
+        FDSet = std::move(fault_data);
+    }
+    states = std::move(read_states);
     const bool loaded = result.outcome == TIROutcome::Loaded;
     if (loaded) {
-        change_flag_FD_loaded(true, path);
         change_flag_ST_loaded(true, path);
     } else {
-        emit fault_data_changed(); // what was read before the failure is counted
-        messages_.show(ir_failure_message(result.outcome));
+        // What was read before the failure is counted, but not loaded.
+        FD_loaded = false;
+        FD_loaded_filename.clear();
+        emit fault_data_changed();
+        messages_.show(ir_failure_message(result));
     }
     if (result.orientation_error)
         messages_.show(ir_orientation_error_message(path));
@@ -377,8 +403,8 @@ bool TSession::read_table(const QString& path, const TTableOptions& options,
     return read_table_text(text.lines.join(u'\n'), path, options, remedy);
 }
 
-bool TSession::read_table_text(QStringView text, const QString& path,
-                               const TTableOptions& options, const QString& remedy) {
+bool TSession::read_table_text(QStringView text, const QString& path, const TTableOptions& options,
+                               const QString& remedy) {
     TFaultDataSet read;
     const TTableReadResult result = read_fault_data_table(text, path, options, read, log_);
     if (!result.columns_known) {

@@ -1,6 +1,8 @@
 #include "stress/ir_reader.h"
 
+#include "core/huge_pages.h"
 #include "core/number_text.h"
+#include "core/parallel.h"
 #include "core/string_operations.h"
 #include "core/text_file.h"
 #include "faults/fd_reader.h"
@@ -15,12 +17,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <new>
+#include <span>
 #include <string>
 #include <system_error>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include <utility>
 
 namespace {
 
@@ -251,18 +252,6 @@ private:
     std::vector<bool> known_;
 };
 
-// Asks for huge pages for a large buffer not touched yet: a million states take some 170 MB,
-// and on some systems faulting that in by 4 KB pages costs more than building the states.
-void advise_huge_pages([[maybe_unused]] const void* data, [[maybe_unused]] size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t huge = std::uintptr_t(2) << 20;
-    const std::uintptr_t begin = (std::uintptr_t(data) + huge - 1) & ~(huge - 1);
-    const std::uintptr_t end = (std::uintptr_t(data) + bytes) & ~(huge - 1);
-    if (end >= begin + 4 * huge)
-        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#endif
-}
-
 // A CGP record as read, its orientations in whole degrees, with the fitness the result gives it.
 // States are built from these only once they are sorted, so that no set of a million full
 // records has to be rearranged.
@@ -314,30 +303,53 @@ bool cgp_file_there(const QString& path) {
     return path.size() <= longest_path && QFileInfo::exists(path) && !QFileInfo(path).isDir();
 }
 
-// False when the file exists but cannot be read or holds a malformed number.
-bool read_CGP_records(const QString& path, std::vector<TCGPRecord>& records, Messages& messages) {
+// Whether the CGP file at path is to be read: a missing one is reported and leaves no records,
+// which is no failure; anything there but a regular file is one, since the name comes from the
+// result, and a pipe or device named there would block the reading or never end it.
+enum class TCGPPresence { Missing, Unreadable, Present };
+
+TCGPPresence check_CGP(const QString& path, Messages& messages) {
     if (!cgp_file_there(path)) {
         // Built in one piece: the name may be a whole broken line of megabytes.
         messages.show(QStringLiteral("CGP File  [") % trim_control(path) %
                       QStringLiteral("]  not found."));
-        return true;
+        return TCGPPresence::Missing;
     }
-    // Only a regular file: the name comes from the result file, and a pipe or device named
-    // there would block the reading or never end it.
-    if (!QFileInfo(path).isFile())
-        return false;
+    return QFileInfo(path).isFile() ? TCGPPresence::Present : TCGPPresence::Unreadable;
+}
+
+// False when the file cannot be opened or read or holds a malformed number.
+bool parse_CGP_file(const QString& path, std::vector<TCGPRecord>& records) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && parse_CGP(file, records);
 }
 
-// In file order, with whatever fitness was read and no normalised fitness. Each state is built
-// where it stays: a million copies of 172 bytes are worth saving.
-void append_states(const std::vector<TCGPRecord>& records, std::vector<TStressTensor>& STSet) {
-    STSet.reserve(STSet.size() + records.size());
-    advise_huge_pages(STSet.data() + STSet.size(), records.size() * sizeof(TStressTensor));
+// False when the file exists but cannot be read or holds a malformed number.
+bool read_CGP_records(const QString& path, std::vector<TCGPRecord>& records, Messages& messages) {
+    switch (check_CGP(path, messages)) {
+    case TCGPPresence::Missing:
+        return true;
+    case TCGPPresence::Unreadable:
+        return false;
+    case TCGPPresence::Present:
+        break;
+    }
+    return parse_CGP_file(path, records);
+}
+
+// The normalised fitness of some states: its largest value and its smallest positive one.
+struct TLnRange {
+    float max_Ln = 0;
+    float min_Ln_nonzero = 1;
+};
+
+// Builds the state of each record into the default state at out of the same index; with a sum
+// of fitness above 0, with Ln = L / sum.
+TLnRange build_states(std::span<const TCGPRecord> records, TStressTensor* out, float sum) {
     WholeDegreeVectors to_vector(records.size());
+    TLnRange range;
     for (const TCGPRecord& record : records) {
-        TStressTensor& st = STSet.emplace_back();
+        TStressTensor& st = *out++;
         st.ax[0] = record.sigma1;
         st.ax[2] = record.sigma3;
         st.e_vec[0] = to_vector(st.ax[0]);
@@ -345,7 +357,39 @@ void append_states(const std::vector<TCGPRecord>& records, std::vector<TStressTe
         build_stress_tensor(st, record.ratio);
         st.L = record.L;
         st.id = record.id;
+        if (sum > 0) {
+            st.Ln = static_cast<float>(double(st.L) / sum);
+            range.max_Ln = std::max(range.max_Ln, st.Ln);
+            if (st.Ln > 0 && st.Ln < range.min_Ln_nonzero)
+                range.min_Ln_nonzero = st.Ln;
+        }
     }
+    return range;
+}
+
+// Below this many states, a second thread is not worth starting.
+constexpr size_t fewest_states_for_two_threads = 20000;
+
+// Appends the states of the records in their order, with Ln as build_states gives it. Each
+// state is built where it stays (a million copies of 172 bytes are worth saving), the two
+// halves at once: every state depends on its record only.
+TLnRange append_states(const std::vector<TCGPRecord>& records, std::vector<TStressTensor>& STSet,
+                       float sum = 0) {
+    const size_t first = STSet.size();
+    const size_t n = records.size();
+    STSet.reserve(first + n);
+    advise_huge_pages(STSet.data() + first, n * sizeof(TStressTensor));
+    STSet.resize(first + n);
+    TStressTensor* out = STSet.data() + first;
+    const std::span<const TCGPRecord> all(records);
+    if (n < fewest_states_for_two_threads)
+        return build_states(all, out, sum);
+    const size_t half = n / 2;
+    TLnRange first_half, second_half;
+    run_both([&] { first_half = build_states(all.first(half), out, sum); },
+             [&] { second_half = build_states(all.subspan(half), out + half, sum); });
+    return {std::max(first_half.max_Ln, second_half.max_Ln),
+            std::min(first_half.min_Ln_nonzero, second_half.min_Ln_nonzero)};
 }
 
 // Ascending fitness, the order compare_stress_by_L gives, states of equal fitness in file order
@@ -380,17 +424,9 @@ void sort_by_fitness(std::vector<TCGPRecord>& records) {
 // every Ln stays 0, so nothing is drawn.
 void build_sorted_states(std::vector<TCGPRecord>& records, float sum, TStressStates& states) {
     sort_by_fitness(records);
-    append_states(records, states.STSet);
-    states.max_Ln = 0;
-    states.min_Ln_nonzero = 1;
-    if (!(sum > 0))
-        return;
-    for (TStressTensor& st : states.STSet) {
-        st.Ln = static_cast<float>(double(st.L) / sum);
-        states.max_Ln = std::max(states.max_Ln, st.Ln);
-        if (st.Ln > 0 && st.Ln < states.min_Ln_nonzero)
-            states.min_Ln_nonzero = st.Ln;
-    }
+    const TLnRange range = append_states(records, states.STSet, sum);
+    states.max_Ln = range.max_Ln;
+    states.min_Ln_nonzero = range.min_Ln_nonzero;
 }
 
 QString in_folder(const QString& folder, const QString& name) {
@@ -429,6 +465,10 @@ public:
     virtual ~LineSource() = default;
     // The next line, valid until the next call; false after the last.
     virtual bool next(QStringView& line) = 0;
+    // The same, trimmed as trim_control trims.
+    virtual bool next_trimmed(QStringView& line) = 0;
+    // At least the number of lines left that are as long as shortest or longer.
+    virtual qsizetype lines_bound(qsizetype shortest) const = 0;
 };
 
 class ListLines : public LineSource {
@@ -440,59 +480,61 @@ public:
         line = lines_[at_++];
         return true;
     }
+    bool next_trimmed(QStringView& line) override {
+        if (!next(line))
+            return false;
+        line = trim_control(line);
+        return true;
+    }
+    qsizetype lines_bound(qsizetype) const override { return lines_.size() - at_; }
 
 private:
     const QStringList& lines_;
     qsizetype at_ = 0;
 };
 
-// Lines of an ASCII text, split at CR LF, LF or CR as read_text_lines splits them; each is
-// widened into one buffer in turn instead of a string of its own.
-class AsciiLines : public LineSource {
+class DecodedLines : public LineSource {
 public:
-    explicit AsciiLines(const QByteArray& bytes)
-        : p_(bytes.constData()), end_(bytes.constData() + bytes.size()) {}
+    explicit DecodedLines(const QByteArray& bytes) : lines_(bytes) {}
     bool next(QStringView& line) override {
-        if (p_ == end_)
-            return false; // a line end at the very end starts no further line
-        const char* start = p_;
-        while (p_ != end_ && *p_ != '\r' && *p_ != '\n')
-            ++p_;
-        buffer_.resize(p_ - start);
-        QChar* out = buffer_.data();
-        for (const char* c = start; c != p_; ++c)
-            *out++ = QLatin1Char(*c);
-        if (p_ != end_ && *p_++ == '\r' && p_ != end_ && *p_ == '\n')
-            ++p_;
-        line = buffer_;
+        if (!lines_.next())
+            return false;
+        line = lines_.text();
         return true;
+    }
+    bool next_trimmed(QStringView& line) override {
+        if (!lines_.next())
+            return false;
+        line = lines_.trimmed_text();
+        return true;
+    }
+    // Each but the last has a line end besides; counting them would cost a reading.
+    qsizetype lines_bound(qsizetype shortest) const override {
+        return lines_.characters_left() / (shortest + 1) + 1;
     }
 
 private:
-    const char* p_;
-    const char* end_;
-    QString buffer_;
+    TextLines lines_;
 };
 
-bool is_ascii(const QByteArray& bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // Failures go back as values rather than as an exception: each step ends the reading with the
-// outcome the caller shows.
+// outcome the caller shows. Only a lack of memory is thrown, and taken in read_from.
 class IRReading {
 public:
     IRReading(LineSource& lines, const QString& path, const QString& executable_dir,
               TFaultDataSet& fault_data, TStressStates& states, TFDLineContext& context,
-              Messages& messages)
+              Messages& messages, const TIRFaultDataRead& fault_data_read)
         : lines_(lines), path_(path), executable_dir_(executable_dir), fault_data_(fault_data),
-          states_(states), context_(context), messages_(messages) {}
+          states_(states), context_(context), messages_(messages),
+          fault_data_read_(fault_data_read) {}
 
     TIROutcome run() {
         int nfd = 0;
         if (!read_count(nfd) || !read_fault_data(nfd))
             return TIROutcome::ExceptionRaised;
+        fault_data_given_ = true;
+        if (fault_data_read_)
+            fault_data_read_();
 
         int nst = 0, nfit = 0;
         QStringView name;
@@ -510,6 +552,11 @@ public:
         return outcome;
     }
 
+    // Whether fault_data_read has had the fault data.
+    bool fault_data_given() const { return fault_data_given_; }
+    // The file being read when the memory ran out.
+    const QString& file_too_large() const { return cgp_too_large_ ? states_.cgp_filename : path_; }
+
 private:
     // Every line the layout names must be there.
     bool next_line(QStringView& line) {
@@ -519,10 +566,17 @@ private:
         return true;
     }
 
+    bool next_trimmed_line(QStringView& line) {
+        if (!lines_.next_trimmed(line))
+            return false;
+        ++line_number_;
+        return true;
+    }
+
     // A count is the whole line as a non-negative integer.
     bool read_count(int& out) {
         QStringView line;
-        return next_line(line) && token_to_int(trim_control(line), out) && out >= 0;
+        return next_trimmed_line(line) && token_to_int(line, out) && out >= 0;
     }
 
     bool read_fault_data(int nfd) {
@@ -544,26 +598,65 @@ private:
         return true;
     }
 
-    // The CGP records with their fitness, and the sum of fitness.
+    // State number and fitness of each fitness line in turn, up to the first that is missing or
+    // not two integers with a state from 1; false when there is one. Whether the state exists
+    // is for the caller to check, once the CGP file has been read.
+    bool read_fitness_lines(int nfit, std::vector<std::pair<int, int>>& fitness) {
+        // "1 5" is the shortest line there can be.
+        fitness.reserve(size_t(std::min<qsizetype>(nfit, lines_.lines_bound(3))));
+        for (int i = 0; i < nfit; ++i) {
+            QStringView line, number_token, fitness_token;
+            int state = 0, fitness_value = 0;
+            if (!next_trimmed_line(line) ||
+                first_two_tokens(line, number_token, fitness_token) < 2 ||
+                !token_to_int(number_token, state) || !token_to_int(fitness_token, fitness_value) ||
+                state < 1)
+                return false;
+            fitness.emplace_back(state, fitness_value);
+        }
+        return true;
+    }
+
+    // The CGP records with their fitness, and the sum of fitness. The CGP file is read on
+    // another thread while the fitness lines are read here; they are put together after, in
+    // the order of the lines, as if one had been read after the other.
     TIROutcome read_states(int nst, int nfit, std::vector<TCGPRecord>& records, float& sum) {
-        if (!read_CGP_records(states_.cgp_filename, records, messages_))
+        const TCGPPresence presence = check_CGP(states_.cgp_filename, messages_);
+        if (presence == TCGPPresence::Unreadable)
+            return TIROutcome::ExceptionRaised;
+        std::vector<std::pair<int, int>> fitness;
+        bool fitness_complete = false;
+        bool cgp_read = true;
+        const auto read_fitness = [&] { fitness_complete = read_fitness_lines(nfit, fitness); };
+        if (presence == TCGPPresence::Present) {
+            run_both(read_fitness, [&] {
+                try {
+                    cgp_read = parse_CGP_file(states_.cgp_filename, records);
+                } catch (const std::bad_alloc&) {
+                    cgp_too_large_ = true;
+                }
+            });
+        } else {
+            read_fitness();
+        }
+        if (cgp_too_large_)
+            throw std::bad_alloc();
+        if (!cgp_read)
             return TIROutcome::ExceptionRaised;
         if (static_cast<size_t>(nst) != records.size())
             messages_.show(QStringLiteral("conflict in number of stress tensor between\r\n[") %
                            path_ % QStringLiteral("] and [") % states_.cgp_filename %
                            QStringLiteral("]"));
-        for (int i = 0; i < nfit; ++i) {
-            QStringView line, number_token, fitness_token;
-            int state = 0, fitness = 0;
-            if (!next_line(line) || first_two_tokens(line, number_token, fitness_token) < 2 ||
-                !token_to_int(number_token, state) || !token_to_int(fitness_token, fitness) ||
-                state < 1 || size_t(state) > records.size())
+        for (const auto& [state, fitness_value] : fitness) {
+            if (size_t(state) > records.size())
                 return TIROutcome::ExceptionRaised;
-            records[size_t(state) - 1].L = fitness;
+            records[size_t(state) - 1].L = fitness_value;
             // Single precision, as the sum has always been kept.
-            sum = static_cast<float>(double(sum) + fitness);
-            states_.max_L = std::max(states_.max_L, fitness);
+            sum = static_cast<float>(double(sum) + fitness_value);
+            states_.max_L = std::max(states_.max_L, fitness_value);
         }
+        if (!fitness_complete)
+            return TIROutcome::ExceptionRaised;
         return states_.max_L == 0 ? TIROutcome::InvalidResult : TIROutcome::Loaded;
     }
 
@@ -575,17 +668,31 @@ private:
     TStressStates& states_;
     TFDLineContext& context_;
     Messages& messages_;
+    const TIRFaultDataRead& fault_data_read_;
+    bool fault_data_given_ = false;
+    bool cgp_too_large_ = false;
 };
 
 TIRReadResult read_from(LineSource& lines, const QString& path, const QString& executable_dir,
                         TFaultDataSet& fault_data, TStressStates& states, EventLog& log,
-                        Messages& messages) {
+                        Messages& messages, const TIRFaultDataRead& fault_data_read) {
     fault_data.clear_FD();
     states.clear();
     TFDLineContext context{path, &log, &messages, false, locale_decimal_point()};
-    IRReading reading(lines, path, executable_dir, fault_data, states, context, messages);
+    IRReading reading(lines, path, executable_dir, fault_data, states, context, messages,
+                      fault_data_read);
     TIRReadResult result;
-    result.outcome = reading.run();
+    try {
+        result.outcome = reading.run();
+    } catch (const std::bad_alloc&) {
+        // What was read goes, to give the memory back.
+        if (!reading.fault_data_given())
+            fault_data = TFaultDataSet();
+        states = TStressStates();
+        result.outcome = TIROutcome::TooLarge;
+        const QString& file = reading.file_too_large();
+        result.too_large_message = file_too_large_message(file, QFileInfo(file).size());
+    }
     result.orientation_error = context.orientation_error;
     return result;
 }
@@ -600,8 +707,16 @@ QString ir_failure_message(TIROutcome outcome) {
         return invalid_result_message;
     case TIROutcome::ExceptionRaised:
         return exception_raised_message;
+    case TIROutcome::TooLarge:
+        return QStringLiteral("Cannot read file: too large for the memory available.");
     }
     return {};
+}
+
+QString ir_failure_message(const TIRReadResult& result) {
+    if (result.outcome == TIROutcome::TooLarge && !result.too_large_message.isEmpty())
+        return result.too_large_message;
+    return ir_failure_message(result.outcome);
 }
 
 bool read_CGP(const QString& path, std::vector<TStressTensor>& STSet, Messages& messages) {
@@ -615,34 +730,33 @@ QString ir_orientation_error_message(const QString& path) {
     return orientation_error_message(path);
 }
 
-bool read_IR_file(const QString& path, QByteArray& bytes) {
-    // A pipe or device would block the reading; a directory cannot be read.
-    if (!QFileInfo(path).isFile())
+bool read_IR_file(const QString& path, QByteArray& bytes, QString* message) {
+    TFileReadResult file = read_file_bytes(path);
+    if (!file.ok) {
+        if (message)
+            *message = file.too_large ? file.error : exception_raised_message;
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    }
+    bytes = std::move(file.bytes);
+    if (message)
+        message->clear();
+    return true;
 }
 
 TIRReadResult read_inversion_result(const QByteArray& bytes, const QString& path,
                                     const QString& executable_dir, TFaultDataSet& fault_data,
-                                    TStressStates& states, EventLog& log, Messages& messages) {
-    // ASCII reads alike under every decoding a text without byte-order mark may get.
-    if (is_ascii(bytes)) {
-        AsciiLines lines(bytes);
-        return read_from(lines, path, executable_dir, fault_data, states, log, messages);
-    }
-    const QStringList decoded = decode_text_lines(bytes);
-    ListLines lines(decoded);
-    return read_from(lines, path, executable_dir, fault_data, states, log, messages);
+                                    TStressStates& states, EventLog& log, Messages& messages,
+                                    const TIRFaultDataRead& fault_data_read) {
+    DecodedLines lines(bytes);
+    return read_from(lines, path, executable_dir, fault_data, states, log, messages,
+                     fault_data_read);
 }
 
 TIRReadResult read_inversion_result_lines(const QStringList& lines, const QString& path,
                                           const QString& executable_dir, TFaultDataSet& fault_data,
-                                          TStressStates& states, EventLog& log,
-                                          Messages& messages) {
+                                          TStressStates& states, EventLog& log, Messages& messages,
+                                          const TIRFaultDataRead& fault_data_read) {
     ListLines source(lines);
-    return read_from(source, path, executable_dir, fault_data, states, log, messages);
+    return read_from(source, path, executable_dir, fault_data, states, log, messages,
+                     fault_data_read);
 }

@@ -183,6 +183,40 @@ TEST(TextToNumber, WholeTokensOnly) {
     }
 }
 
+// Tokens of any length, around the length up to which they are converted without a string.
+TEST(TextToNumber, LongTokens) {
+    const auto digits = [](int n, char c) { return QString(n, QChar(c)); };
+    const struct {
+        QString text;
+        bool read;
+        double value;
+    } rows[] = {
+        {"1" + digits(62, '0') + ".5", true, 1e62},
+        {"1" + digits(63, '0'), true, 1e63},
+        {"1" + digits(64, '0'), true, 1e64},
+        {"-1" + digits(69, '0') + "e-70", true, -0.1},
+        {"0." + digits(80, '0') + "1", true, 1e-81},
+        {"-0." + digits(400, '0') + "1", true, -0.0}, // too small: a zero of its sign
+        {digits(70, '0') + "x", false, 0},
+        {"1" + digits(400, '0'), false, 0}, // beyond the range
+        {"." + digits(70, '5') + "e", false, 0},
+    };
+    for (const auto& row : rows) {
+        double out = 42;
+        EXPECT_EQ(text_to_double(row.text, out, u'.'), row.read) << row.text.size();
+        if (row.read) {
+            EXPECT_DOUBLE_EQ(out, row.value) << row.text.size();
+            EXPECT_EQ(std::signbit(out), std::signbit(row.value)) << row.text.size();
+        } else {
+            EXPECT_EQ(out, 42);
+        }
+    }
+    float single = 0;
+    EXPECT_FALSE(text_to_float("1" + digits(70, '0'), single, u'.'));
+    EXPECT_TRUE(text_to_float("-0." + digits(70, '0') + "1", single, u'.'));
+    EXPECT_TRUE(single == 0 && std::signbit(single));
+}
+
 TEST(TextToNumber, SinglePrecisionRangeAndLocale) {
     float out = 0;
     EXPECT_TRUE(text_to_float(u"3.4028234e38", out, u'.')); // rounds to FLT_MAX

@@ -47,6 +47,29 @@ TEST(SplitByDelimiter, Examples) {
     }
 }
 
+// A second delimiter cuts as the first: the tab of a data file separates as a space does.
+TEST(DelimitedTokens, SecondDelimiter) {
+    const struct {
+        const char16_t* text;
+        QStringList expected;
+    } rows[] = {
+        {u"F\t120 \t 30\t\t200 N", {"F", "120", "30", "200", "N"}},
+        {u"\t a\u0001\tb ", {"a\u0001", "b"}}, // other blanks stay before a delimiter
+        {u"a\t", {"a"}},
+        {u"\t\t", {}},
+        {u"a,b\tc", {"a,b", "c"}},
+    };
+    for (const auto& row : rows) {
+        DelimitedTokens tokens(QStringView(row.text), u' ', u'\t');
+        QStringList got;
+        for (QStringView token; tokens.next(token);)
+            got << token.toString();
+        EXPECT_EQ(got, row.expected);
+        // As the same text with the tabs made spaces.
+        EXPECT_EQ(got, split_by_delimiter(QString::fromUtf16(row.text).replace(u'\t', u' '), u' '));
+    }
+}
+
 // The readers keep the tokens of a line as views: no token is copied.
 TEST(DelimitedTokens, TokensAreViewsIntoTheText) {
     const QString line = QStringLiteral("  F 120 x");

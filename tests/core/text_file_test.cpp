@@ -1,11 +1,18 @@
 #include "core/text_file.h"
 
+#include "core/string_operations.h"
+#include "tests/support/sparse_file.h"
 #include "tests/support/test_support.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -36,6 +43,15 @@ TEST(DecodeTextLines, LineEndsAndEncodings) {
         {"caf\xE9 \x80\x81\x9D\x9F", {u"caf\u00e9 \u20ac\u0081\u009d\u0178"_s}},
         {"ok\xC3", {u"ok\u00c3"_s}},                 // cut sequence
         {"\xED\xA0\x80", {u"\u00ed\u00a0\u20ac"_s}}, // encoded surrogate
+        // After long runs of ASCII, which are checked eight bytes at a time.
+        {"0123456789abcdef\xC3\xA9", {u"0123456789abcdef\u00e9"_s}},
+        {"0123456789abcdef\xC3\xA9 0123456789\xFF",
+         {u"0123456789abcdef\u00c3\u00a9 0123456789\u00ff"_s}},
+        {"0123456789abcdefg\xC3", {u"0123456789abcdefg\u00c3"_s}},
+        {"01234567\xC3\xA9"
+         "01234567\x80",
+         {u"01234567\u00c3\u00a9"
+          u"01234567\u20ac"_s}},
     };
     for (const auto& [bytes, expected] : cases)
         EXPECT_EQ(decode_text_lines(bytes), expected) << bytes.toHex(' ').toStdString();
@@ -96,5 +112,200 @@ TEST(WriteTextLines, FailedWriteKeepsOldFile) {
     EXPECT_EQ(QDir(dir.path("")).entryList(QDir::Files), QStringList({"old.txt"}));
 }
 #endif
+
+} // namespace
+
+namespace {
+
+// The lines of a TextLines, with their numbers, read to the end.
+struct ScannedLines {
+    QStringList texts;
+    QStringList trimmed;
+    std::vector<qint64> numbers;
+};
+
+ScannedLines scan(TextLines& lines) {
+    ScannedLines out;
+    while (lines.next()) {
+        out.numbers.push_back(lines.line_number());
+        out.trimmed << lines.trimmed_text().toString(); // before text(): each reuses the buffer
+        out.texts << lines.text().toString();
+    }
+    return out;
+}
+
+QStringList trimmed_lines(const QStringList& lines) {
+    QStringList out;
+    for (const QString& line : lines)
+        out << trim_control(line).toString();
+    return out;
+}
+
+qsizetype nonblank(const QStringList& lines) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [](const QString& line) { return !trim_control(line).isEmpty(); });
+}
+
+// A line at a time, the lines are those of the text decoded whole.
+void expect_as_decoded_whole(const QByteArray& bytes) {
+    const std::string hex = bytes.toHex(' ').toStdString();
+    const QStringList expected = decode_text_lines(bytes);
+    TextLines lines(bytes);
+    EXPECT_EQ(lines.count_nonblank_lines(), nonblank(expected)) << hex;
+    const ScannedLines got = scan(lines);
+    EXPECT_EQ(got.texts, expected) << hex;
+    EXPECT_EQ(got.trimmed, trimmed_lines(expected)) << hex;
+    for (size_t i = 0; i < got.numbers.size(); ++i)
+        EXPECT_EQ(got.numbers[i], qint64(i + 1)) << hex;
+    EXPECT_EQ(lines.characters_left(), 0) << hex;
+
+    // Passing over lines of blanks: the others, with their numbers.
+    TextLines nonblank_lines(bytes);
+    QStringList texts;
+    std::vector<qint64> numbers;
+    while (nonblank_lines.next_nonblank()) {
+        texts << nonblank_lines.text().toString();
+        numbers.push_back(nonblank_lines.line_number());
+    }
+    QStringList expected_texts;
+    std::vector<qint64> expected_numbers;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        if (!trim_control(expected[i]).isEmpty()) {
+            expected_texts << expected[i];
+            expected_numbers.push_back(i + 1);
+        }
+    }
+    EXPECT_EQ(texts, expected_texts) << hex;
+    EXPECT_EQ(numbers, expected_numbers) << hex;
+}
+
+TEST(TextLines, LineEndsAndEncodingsAsDecodedWhole) {
+    const QByteArray rows[] = {
+        "",
+        "\n",
+        "\r",
+        "a",
+        "a\r\nb",
+        "a\r\r\nb\n\rc\r",
+        "\r\n\r\n",
+        "  \t a b \t \r\n \x01\x1f\r\n\n",
+        // Byte-order marks: one is dropped, a second right after it too, a third stays.
+        "\xEF\xBB\xBF",
+        "\xEF\xBB\xBF\xEF\xBB\xBF",
+        "\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBFx\r\n\xEF\xBB\xBFy",
+        "x\n\xEF\xBB\xBFy", // valid UTF-8 without a mark: a mark starting a line stays
+        // UTF-8 that is not valid after a mark: replaced byte by byte, also before a line end.
+        "\xEF\xBB\xBF\xE2\x82\r\n\xF0\x9F\x98\n\xC0\x80 \xED\xA0\x80",
+        "\xEF\xBB\xBF\xE2\x82\xAC \xC3\xA9\r\n \xE2\x82\r\n",
+        // Windows-1252, with blanks around the bytes above 127.
+        "\x80 caf\xE9 \x81\r\n\x9D\x9F \t",
+        QByteArray("a\0b\n\0\n", 6),
+        // UTF-16 both ways, with line ends of every kind, a lone surrogate and an odd byte.
+        QByteArray("\xFF\xFE"
+                   "a\0\r\0\n\0b\0\r\0\r\0\n\0 \0\xE9\0\t\0",
+                   22),
+        QByteArray("\xFE\xFF\0a\0\n\xD8\x00\0\r\0b\0", 13),
+        QByteArray("\xFF\xFE\x00\xD8\n\0x", 7),
+    };
+    for (const QByteArray& bytes : rows)
+        expect_as_decoded_whole(bytes);
+}
+
+TEST(TextLines, RandomTextsAsDecodedWhole) {
+    // Whole characters and marks as well as their bytes alone, and runs as long as the words
+    // the bytes are scanned by.
+    const QByteArray pieces[] = {"\r",
+                                 "\n",
+                                 "\r\n",
+                                 " ",
+                                 "\t",
+                                 "a",
+                                 "#",
+                                 QByteArray(1, '\0'),
+                                 "\xEF\xBB\xBF",
+                                 "\xEF",
+                                 "\xBB",
+                                 "\xBF",
+                                 "\xE2\x82\xAC",
+                                 "\xE2",
+                                 "\x82",
+                                 "\xC3\xA9",
+                                 "\xF0\x9F",
+                                 "\xED\xA0",
+                                 "\x80",
+                                 "\x9D",
+                                 "\xFF",
+                                 "\xFE",
+                                 "\x01",
+                                 QByteArray("\0\n", 2),
+                                 QByteArray("\r\0", 2),
+                                 "        ",
+                                 "\n\n\n\n\n\n\n",
+                                 "\r\n\r\n\r\n\r",
+                                 "0123456789",
+                                 QByteArray("\t \x1f\0 \t \x01 ", 8),
+                                 "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"};
+    const QByteArray starts[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+    std::mt19937 random(5);
+    for (int i = 0; i < 6000; ++i) {
+        QByteArray bytes = starts[i % std::size(starts)];
+        const int n = int(random() % 40);
+        for (int k = 0; k < n; ++k)
+            bytes += pieces[random() % std::size(pieces)];
+        expect_as_decoded_whole(bytes);
+    }
+}
+
+TEST(ReadFileBytes, FileTooLargeForTheMemoryIsRefusedUnread) {
+    TempFolder dir;
+    const QString path = dir.path("huge.efd");
+    if (!make_file_beyond_the_memory(path))
+        GTEST_SKIP() << "no sparse file that large here";
+    const qint64 size = QFileInfo(path).size();
+    EXPECT_GT(size, readable_file_size_limit());
+
+    QElapsedTimer timer;
+    timer.start();
+    const TFileReadResult bytes = read_file_bytes(path);
+    EXPECT_FALSE(bytes.ok);
+    EXPECT_TRUE(bytes.too_large);
+    EXPECT_TRUE(bytes.bytes.isEmpty());
+    EXPECT_EQ(bytes.error, file_too_large_message(path, size));
+    const TTextReadResult text = read_text_lines(path);
+    EXPECT_FALSE(text.ok);
+    EXPECT_EQ(text.error, bytes.error);
+    EXPECT_LT(timer.elapsed(), 1000);
+}
+
+TEST(ReadFileBytes, TooLargeMessage) {
+    EXPECT_EQ(file_too_large_message("/data/site.efd", 4'294'967'296),
+              "Cannot read file [/data/site.efd]: too large (4.3 GB) for the memory available.");
+    EXPECT_EQ(file_too_large_message("a.tlv", 1'500'000),
+              "Cannot read file [a.tlv]: too large (1.5 MB) for the memory available.");
+    EXPECT_GT(readable_file_size_limit(), 0);
+}
+
+TEST(ReadFileBytes, WholeFileOrTheReason) {
+    TempFolder dir;
+    const QByteArray bytes = garbage_bytes(3 << 20, 9);
+    const TFileReadResult read = read_file_bytes(dir.write("data.bin", bytes));
+    EXPECT_TRUE(read.ok);
+    EXPECT_EQ(read.bytes, bytes);
+
+    QDir().mkpath(dir.path("folder"));
+    const struct {
+        QString path;
+        QString error;
+    } rows[] = {
+        {dir.path("folder"), "Cannot read file [" + dir.path("folder") + "]: it is a folder."},
+        {dir.path("missing"), "Cannot open file [" + dir.path("missing") + "]: "},
+    };
+    for (const auto& row : rows) {
+        const TFileReadResult failed = read_file_bytes(row.path);
+        EXPECT_FALSE(failed.ok);
+        EXPECT_FALSE(failed.too_large);
+        EXPECT_TRUE(failed.error.startsWith(row.error)) << failed.error.toStdString();
+    }
+}
 
 } // namespace

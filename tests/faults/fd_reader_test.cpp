@@ -1,10 +1,16 @@
 #include "faults/fd_reader.h"
 
+#include "core/text_file.h"
+#include "tests/support/resource_use.h"
+#include "tests/support/sparse_file.h"
 #include "tests/support/test_support.h"
 
+#include <QFileInfo>
 #include <QLocale>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -295,6 +301,169 @@ TEST(DatumLetters, NonAsciiLettersAreWrongLetters) {
         EXPECT_EQ(as_x->datatype, row.type) << line.toStdString();
         EXPECT_EQ(senses(*as_x), QString::fromLatin1(row.senses)) << line.toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+// Equal to the last bit, alternative by alternative.
+bool same_data(const TFaultDataSet& a, const TFaultDataSet& b) {
+    if (a.count() != b.count())
+        return false;
+    for (size_t k = 0; k < a.FDList.size(); ++k) {
+        const TFaultData& x = a.FDList[k];
+        const TFaultData& y = b.FDList[k];
+        if (x.datatype != y.datatype || x.SDList.size() != y.SDList.size())
+            return false;
+        for (size_t i = 0; i < x.SDList.size(); ++i) {
+            const TSlipData& s = x.SDList[i];
+            const TSlipData& t = y.SDList[i];
+            if (!(s.Pazpl == t.Pazpl && s.Lazpl == t.Lazpl && s.sense == t.sense && s.v == t.v &&
+                  s.b == t.b && s.n == t.n && s.ee == t.ee && s.ep == t.ep))
+                return false;
+        }
+    }
+    return true;
+}
+
+// A file read from its bytes and the same text read from its lines, one by one.
+struct BothWays {
+    Reading bytes, lines;
+
+    explicit BothWays(const QByteArray& text) {
+        const QString path = QStringLiteral("/data/site.efd");
+        bytes.log.reset_log();
+        lines.log.reset_log();
+        bytes.set.FDList.resize(3); // replaced
+        bytes.result = read_fault_data_bytes(text, path, bytes.set, bytes.log, bytes.messages);
+        lines.read_lines(decode_text_lines(text), path);
+    }
+    void expect_same(const std::string& what) const {
+        EXPECT_TRUE(bytes.result.read) << what;
+        EXPECT_TRUE(same_data(bytes.set, lines.set)) << what;
+        EXPECT_EQ(bytes.messages.shown, lines.messages.shown) << what;
+        EXPECT_EQ(bytes.result.orientation_error, lines.result.orientation_error) << what;
+        EXPECT_EQ(bytes.log_lines(), lines.log_lines()) << what;
+    }
+};
+
+QByteArray utf16le_with_bom(const QString& text) {
+    return "\xff\xfe" + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+// Small texts: every line kind, number syntax and line end that the line reader has met.
+TEST(FaultDataBytes, ReadAsTheirLines) {
+    const QByteArray rows[] = {
+        "",
+        "120 30 200 20 N",
+        "120 30 200 20 N\r\n\r\n  \t\r\n# c 1 2 3 4 N\r\nF 1 2 3 4 R",
+        "120 30 200 20 N\r90 80 0 0 S\r\r",                       // CR only
+        "120 30 200 20 N\n\r\n\r90 80 0 0 S\n",                   // every line end
+        "120\t30 \t200\t\t20\tN\t\nS\t90 80 0 0 S\t&\t180 0 S\n", // tabs separate
+        "120\x01 30 200 20 N\n\x01 120 30 200 20 N\x1f\n",        // other blanks only at ends
+        // Numbers: signs, points, exponents, and what is no number.
+        "+1.5e1 .5 5. -0 N\n1e-50 1E+1 0.0e0 00012 N\n",
+        "F 1,5 30 200 20 N\nF 1.5.5 30 200 20 N\nF 1e 30 200 20 N\nF . 30 200 20 N\n",
+        "F - 30 200 20 N\nF +-1 30 200 20 N\nF 0x10 3 2 1 N\nF 1e39 3 2 1 N\nF 3.4e38 1 2 1 N\n",
+        ".5 30 200 20 N\n-5 30 200 20 N\n+5 30 200 20 N\n",
+        // Kinds, letters, groups; orientations out of range.
+        "m 40 60 310 5 d\nM 40 60 310 5 D x y\nL 1 2 3 4\nS 90 80 0 0 S & 180 0 S & 10 5 N\n",
+        "S 90 80 0 0 S &\nS 90 80 0 0 S & 1\nS 90 80 0 0 S & 1 2\nS 90 80 0 0 S &x 1 2 R\n",
+        "120 95 200 20 N\n120 30 400 20 N\n",
+        "F 90 45 90 45 \xc5\xbf\nX 1 2 3 4 N\n\xc5\xbf 1 2 3 4 N\n", // UTF-8 letters
+        "# Z\xfcrich\r\n120 30 200 20 N\r\n\x80 1 2 3 4 N\r\n",      // Windows-1252
+        "\xef\xbb\xbf\xef\xbb\xbf"
+        "120 30 200 20 N\n\xef\xbb\xbf"
+        "120 30 200 20 N\n", // marks
+        utf16le_with_bom("# K\u00f6ln\r\n120 30 2O0 20 N\r120 30 200 20 N\r\n\r\n"),
+        with_nuls("120 30 200 20 N~\n120 3~ 200 20 N\n~~~\n"),
+    };
+    for (const QByteArray& text : rows)
+        BothWays(text).expect_same(text.toHex(' ').toStdString());
+}
+
+// Lines of every kind, a few of them broken or out of range at the given line numbers, many
+// enough for the text to be read in two halves at once.
+QByteArray large_text(int lines, std::initializer_list<int> invalid,
+                      std::initializer_list<int> out_of_range, const char* line_end) {
+    QByteArray text;
+    for (int k = 1; k <= lines; ++k) {
+        if (std::find(invalid.begin(), invalid.end(), k) != invalid.end())
+            text += "F 12O 30 200 20 N";
+        else if (std::find(out_of_range.begin(), out_of_range.end(), k) != out_of_range.end())
+            text += "F 120 95 200 20 N";
+        else if (k % 97 == 0)
+            text += "# comment";
+        else if (k % 89 == 0)
+            text += "   ";
+        else
+            text += QByteArray(1, "FMLS"[k % 4]) + ' ' + QByteArray::number(k % 360) + ".5 " +
+                    QByteArray::number(k % 90) + " 200\t20 " + "NRSDHU"[k % 6] +
+                    (k % 4 == 3 ? " & 10 5 N" : "");
+        text += line_end;
+    }
+    return text;
+}
+
+TEST(FaultDataBytes, LargeTextsReadInTwoHalvesAsLineByLine) {
+    const int n = 150000; // some 3.5 MB
+    const struct {
+        const char* what;
+        QByteArray text;
+    } rows[] = {
+        {"no problem", large_text(n, {}, {}, "\r\n")},
+        {"invalid data in both halves, out of range in the second only",
+         large_text(n, {7, n / 2 - 1, n / 2, n / 2 + 1, n - 3, n}, {n / 2 + 17, n - 1}, "\r\n")},
+        {"out of range in both halves", large_text(n, {}, {n / 2 - 100, n / 2 + 100}, "\n")},
+        {"CR only", large_text(n, {n / 3, 2 * n / 3}, {3 * n / 4}, "\r")},
+        {"Windows-1252", "\x80\n" + large_text(n, {n - 2}, {n - 1}, "\n")},
+        {"UTF-16", utf16le_with_bom(QString::fromLatin1(large_text(n, {n / 2}, {n - 9}, "\r\n")))},
+    };
+    for (const auto& row : rows) {
+        const BothWays r(row.text);
+        r.expect_same(row.what);
+        EXPECT_GT(r.bytes.set.count(), n * 9 / 10) << row.what;
+    }
+}
+
+// A file of blank lines holds nothing but its bytes while it is read, and its few data are
+// found, with the numbers of their lines.
+TEST(FaultDataBytes, BlankLinesCostTheirBytesOnly) {
+    const qsizetype blank_lines = 24 << 20;
+    QByteArray text(blank_lines, '\n');
+    text.insert(10, "120 30 200 20 N");
+    text.insert(blank_lines / 2, "F 12O 30 200 20 N\r");
+    text += "   \t 90 80 0 0 S  \n\n\n";
+    const qsizetype size = text.size();
+    Reading r;
+    const QString path = r.folder.write(QStringLiteral("blank.efd"), text);
+    text = QByteArray();
+    release_free_memory();
+
+    const ResourceWatch watch;
+    r.result = read_fault_data_file(path, r.set, r.log, r.messages);
+    EXPECT_LT(watch.peak_growth_bytes(), 3 * size);
+    EXPECT_LT(watch.elapsed_ms(), 4000 * sanitizer_slowdown);
+    EXPECT_TRUE(r.result.read);
+    ASSERT_EQ(r.set.count(), 2);
+    EXPECT_EQ(r.set.FDList[1].SDList[0].Pazpl, make_azpl(90, 80));
+    EXPECT_EQ(r.messages.shown,
+              QStringList("invalid data at line #" + QString::number(blank_lines / 2 - 15 + 1)));
+}
+
+TEST(FaultDataBytes, FileTooLargeForTheMemoryLeavesTheSet) {
+    Reading r;
+    r.read_lines({"120 30 200 20 N", "90 80 0 0 S"});
+    const QString path = r.folder.path(QStringLiteral("huge.efd"));
+    if (!make_file_beyond_the_memory(path))
+        GTEST_SKIP() << "no sparse file that large here";
+    const qint64 size = QFileInfo(path).size();
+    r.result = read_fault_data_file(path, r.set, r.log, r.messages);
+    EXPECT_FALSE(r.result.read);
+    EXPECT_EQ(r.result.error, file_too_large_message(path, size));
+    EXPECT_EQ(r.set.count(), 2);
+    EXPECT_TRUE(r.messages.shown.isEmpty());
 }
 
 } // namespace

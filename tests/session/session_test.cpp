@@ -1,17 +1,24 @@
 // The session without a window: opening, designating, switching the measure, reloading under a
 // designation, refused input, and the three-click designation fed with picture points.
 
+#include "core/text_file.h"
 #include "plot/draw_operations.h"
 #include "session/designation.h"
 #include "session/session.h"
+#include "tests/support/resource_use.h"
+#include "tests/support/sparse_file.h"
 #include "tests/support/test_support.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -205,5 +212,115 @@ TEST(Designation, ThreeClicksOnPicturePointsBuildTheState) {
     // The circle of radius 30 stays around the first axis.
     EXPECT_NE(picture.pixelColor(sigma3 + QPoint(30, 0)), QColor(Qt::white));
 }
+
+} // namespace
+
+namespace {
+
+// The fault data of a result are shown as soon as they are read, so that the window counts
+// them while the user is told that the CGP file is missing.
+TEST(Session, FaultDataOfAResultShownBeforeTheCGPFileIsLookedFor) {
+    SessionFixture f;
+    TSession& s = f.session;
+    TempFolder folder;
+    const QString path = folder.write(
+        QStringLiteral("r.tlv"), "2\r\n120 30 200 20 N\r\n90 80 0 0 S\r\n3\r\n0\r\nnone.cgp\r\n");
+    QStringList events;
+    QObject::connect(&s, &TSession::fault_data_changed, [&] {
+        events << QStringLiteral("fault data: %1%2")
+                      .arg(s.FDSet.count())
+                      .arg(s.FD_loaded ? QStringLiteral(" loaded from ") + s.FD_loaded_filename
+                                       : QString());
+    });
+    f.messages.on_show = [&](const QString& text) { events << text.section(u' ', 0, 1); };
+    EXPECT_FALSE(s.read_IR(path));
+    EXPECT_EQ(events, QStringList({"fault data: 2 loaded from r.tlv", "CGP File", "conflict in",
+                                   "fault data: 2", "Invalid Inversion"}));
+    EXPECT_FALSE(s.FD_loaded || s.ST_loaded);
+    EXPECT_EQ(s.FDSet.count(), 2);
+}
+
+// A file beyond the memory is refused before a byte is read, naming its size; what is loaded
+// stays, and no view is told of a change.
+TEST(Session, FilesTooLargeForTheMemoryLeaveEverything) {
+    TempFolder folder;
+    const struct {
+        const char* name;
+        bool (TSession::*read)(const QString&);
+    } rows[] = {{"huge.efd", &TSession::read_FD}, {"huge.tlv", &TSession::read_IR}};
+    for (const auto& row : rows) {
+        SessionFixture f;
+        TSession& s = f.session;
+        ASSERT_TRUE(s.read_IR(result_path));
+        ASSERT_TRUE(s.designate_fittest());
+        const Snapshot before = snapshot(s);
+        const QString path = folder.path(QString::fromLatin1(row.name));
+        if (!make_file_beyond_the_memory(path))
+            GTEST_SKIP() << "no sparse file that large here";
+        QSignalSpy fault_data(&s, &TSession::fault_data_changed);
+        QSignalSpy states(&s, &TSession::states_changed);
+        EXPECT_FALSE((s.*row.read)(path)) << row.name;
+        EXPECT_EQ(f.messages.shown,
+                  QStringList(file_too_large_message(path, QFileInfo(path).size())));
+        EXPECT_TRUE(snapshot(s) == before) << row.name;
+        EXPECT_TRUE(s.FD_loaded && s.ST_loaded) << row.name;
+        EXPECT_EQ(fault_data.count() + states.count(), 0) << row.name;
+        QFile::remove(path);
+    }
+}
+
+#if defined(Q_OS_LINUX) && !defined(QUOMTEL_TEST_ASAN)
+// The memory running out while the data are made, past the check of the file's size: the user
+// is told, and what was loaded stays. The process is given little more address space than it
+// has, as a small machine would.
+TEST(Session, MemoryRunningOutWhileReadingLeavesEverything) {
+    const auto address_space = [] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        return statm.open(QIODevice::ReadOnly)
+                   ? statm.readAll().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE)
+                   : 0;
+    };
+    QByteArray data; // some 8 MB, a data set of some 100 MB
+    for (int k = 0; k < 400000; ++k)
+        data += k % 2 ? "M 40 60 310 5 D\n" : "S 90 80 0 0 S & 180 0 S\n";
+    TempFolder folder;
+    const struct {
+        const char* what;
+        QString path;
+        bool (TSession::*read)(const QString&);
+    } rows[] = {
+        {"data file", folder.write(QStringLiteral("big.efd"), data), &TSession::read_FD},
+        {"result of many data",
+         folder.write(QStringLiteral("big.tlv"), "400000\n" + data + "3\n1\ns.cgp\n1 5\n"),
+         &TSession::read_IR},
+    };
+    data = QByteArray();
+    for (const auto& row : rows) {
+        SessionFixture f;
+        TSession& s = f.session;
+        ASSERT_TRUE(s.read_IR(result_path));
+        const Snapshot before = snapshot(s);
+        QSignalSpy fault_data(&s, &TSession::fault_data_changed);
+        release_free_memory();
+
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+        rlimit tight = saved;
+        tight.rlim_cur = rlim_t(address_space() + (40 << 20));
+        ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+        const bool read = (s.*row.read)(row.path);
+        setrlimit(RLIMIT_AS, &saved);
+
+        EXPECT_FALSE(read) << row.what;
+        ASSERT_EQ(f.messages.shown.size(), 1) << row.what;
+        EXPECT_TRUE(f.messages.shown[0].startsWith(QStringLiteral("Cannot read file [") + row.path +
+                                                   QStringLiteral("]: too large (")))
+            << f.messages.shown[0].toStdString();
+        EXPECT_TRUE(snapshot(s) == before) << row.what;
+        EXPECT_TRUE(s.FD_loaded && s.ST_loaded) << row.what;
+        EXPECT_EQ(fault_data.count(), 0) << row.what;
+    }
+}
+#endif
 
 } // namespace

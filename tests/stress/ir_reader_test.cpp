@@ -1,12 +1,16 @@
 #include "stress/ir_reader.h"
 
+#include "core/text_file.h"
+#include "tests/support/sparse_file.h"
 #include "tests/support/test_support.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <functional>
+#include <numeric>
 
 #include <sys/stat.h>
 
@@ -359,6 +363,171 @@ TEST(InversionResultReader, BytesReadLikeTheirLines) {
     EXPECT_EQ(bytes, plain);
     EXPECT_FALSE(read_IR_file(r.exe, bytes));
     EXPECT_FALSE(read_IR_file(r.folder.path(QStringLiteral("missing.tlv")), bytes));
+}
+
+} // namespace
+
+namespace {
+
+// The fault data are handed over once their section has been read whole: after the messages of
+// its lines, before the CGP file is looked for, and not at all when the section is broken.
+TEST(InversionResultReader, FaultDataHandedOverAfterTheirSection) {
+    const struct {
+        const char* what;
+        QStringList lines;
+        bool cgp;
+        QStringList events; // messages, and "read N" where the fault data were handed over
+    } rows[] = {
+        {"loaded", layout({"120 30 200 20 N", "90 80 0 0 S"}, {"1 5"}), true, {"read 2"}},
+        {"an invalid datum",
+         layout({"120 30 2O0 20 N", "90 80 0 0 S"}, {"1 5"}),
+         true,
+         {"invalid data at line #2", "read 1"}},
+        {"no CGP file",
+         layout({"90 80 0 0 S"}, {}),
+         false,
+         {"read 1", "CGP File", "conflict in number", "(InvalidResult)"}},
+        {"a broken section", layout({"90 80 0 0 S", "F 1 2"}, {"1 5"}), true, {}},
+        {"no fault data", layout({}, {"1 5"}), true, {"read 0"}},
+    };
+    for (const auto& row : rows) {
+        Reading r;
+        if (row.cgp)
+            r.cgp(three_states);
+        QStringList events;
+        r.messages.on_show = [&](const QString& text) {
+            // The start of the messages that name files.
+            events << (text.startsWith(u"CGP File")   ? QStringLiteral("CGP File")
+                       : text.startsWith(u"conflict") ? QStringLiteral("conflict in number")
+                                                      : text);
+        };
+        int calls = 0;
+        const TIRReadResult result = read_inversion_result_lines(
+            row.lines, r.path, r.exe, r.fd, r.st, r.log, r.messages, [&] {
+                ++calls;
+                events << QStringLiteral("read ") + QString::number(r.fd.count());
+            });
+        if (result.outcome == TIROutcome::InvalidResult)
+            events << QStringLiteral("(InvalidResult)");
+        EXPECT_EQ(events, row.events) << row.what;
+        EXPECT_LE(calls, 1) << row.what;
+    }
+}
+
+// Every state of a large result as it is built alone from its record, sorted by fitness with
+// ties in file order, and normalised by the sum of the fitness lines read in their order.
+TEST(InversionResultReader, LargeResultsAsEachStateAlone) {
+    const int n = 50000; // read in two halves at once
+    QByteArray cgp = QByteArray::number(n) + " states\r\n";
+    QByteArray result = "1\r\n120 30 200 20 N\r\n" + QByteArray::number(n) + "\r\n" +
+                        QByteArray::number(n) + "\r\ns.cgp\r\n";
+    struct Expected {
+        Tazpl sigma1, sigma3;
+        float ratio;
+        int L;
+    };
+    std::vector<Expected> records;
+    float sum = 0;
+    for (int k = 1; k <= n; ++k) {
+        const Tazpl sigma1 = make_azpl(float(k * 7 % 360), float(k % 91));
+        const Tazpl sigma3 = make_azpl(float(k * 11 % 360), float(k * 3 % 91));
+        const float ratio = float(k % 1000) / 1000;
+        cgp += QByteArray::number(sigma1.az) + " " + QByteArray::number(sigma1.pl) + "\t" +
+               QByteArray::number(sigma3.az) + " " + QByteArray::number(sigma3.pl) + " " +
+               QByteArray::number(k % 1000) + "e-3\n";
+        // State k takes the fitness of line n + 1 - k, some of it negative, many ties.
+        const int L = (n + 1 - k) % 37 - 5;
+        records.push_back({sigma1, sigma3, ratio, L});
+    }
+    for (int line = 1; line <= n; ++line) {
+        const int state = n + 1 - line;
+        result += QByteArray::number(state) + " " + QByteArray::number(records[state - 1].L) +
+                  (line % 2 ? "\r\n" : "  x\n");
+        sum = static_cast<float>(double(sum) + records[state - 1].L);
+    }
+    Reading r;
+    r.cgp(cgp);
+    r.result = read_inversion_result(result, r.path, r.exe, r.fd, r.st, r.log, r.messages);
+    ASSERT_EQ(r.result.outcome, TIROutcome::Loaded);
+    ASSERT_EQ(r.st.STSet.size(), size_t(n));
+
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return records[a].L < records[b].L; });
+    float max_Ln = 0, min_Ln = 1;
+    int wrong = 0;
+    for (int i = 0; i < n; ++i) {
+        const Expected& e = records[size_t(order[size_t(i)])];
+        TStressTensor alone = stress_tensor_from_axes(e.sigma1, e.sigma3, e.ratio);
+        alone.L = e.L;
+        alone.id = order[size_t(i)] + 1;
+        alone.Ln = static_cast<float>(double(e.L) / sum);
+        max_Ln = std::max(max_Ln, alone.Ln);
+        if (alone.Ln > 0)
+            min_Ln = std::min(min_Ln, alone.Ln);
+        const TStressTensor& st = r.st.STSet[size_t(i)];
+        const bool same = st.sg == alone.sg && st.sg_prime == alone.sg_prime &&
+                          st.e_vec == alone.e_vec && st.ax == alone.ax && st.sr == alone.sr &&
+                          st.L == alone.L && st.Ln == alone.Ln && st.id == alone.id &&
+                          st.ss == alone.ss && st.Le == 0;
+        if (!same && ++wrong <= 5)
+            ADD_FAILURE() << "state " << i << " (number " << alone.id << ")";
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(r.st.max_Ln, max_Ln);
+    EXPECT_EQ(r.st.min_Ln_nonzero, min_Ln);
+    EXPECT_EQ(r.st.max_L, 31);
+}
+
+TEST(InversionResultReader, EncodingsAndLineEndsOfTheBytes) {
+    const QString text = QStringLiteral(
+        "1\r\nF 120 30 200 20 N # K\u00f6ln\r\n3\r\n2\r\ns.cgp\r\n1 5\r\n3 15 Z\r\n");
+    QByteArray le("\xff\xfe"), be("\xfe\xff");
+    for (const QChar c : text) {
+        le += char(c.unicode() & 0xff);
+        le += char(c.unicode() >> 8);
+        be += char(c.unicode() >> 8);
+        be += char(c.unicode() & 0xff);
+    }
+    const QByteArray variants[] = {
+        le,
+        be,
+        "\xef\xbb\xbf" + text.toUtf8(),
+        text.toLatin1().replace("\r\n", "\r"),
+        text.toUtf8().replace("\r\n", "\n\r"), // a blank line after each: Nfit lines still there
+    };
+    for (const QByteArray& bytes : variants) {
+        Reading r;
+        r.cgp(three_states);
+        r.result = read_inversion_result(bytes, r.path, r.exe, r.fd, r.st, r.log, r.messages);
+        const bool blank_lines = bytes.contains("\n\r");
+        EXPECT_EQ(r.result.outcome, blank_lines ? TIROutcome::ExceptionRaised : TIROutcome::Loaded)
+            << bytes.toHex(' ').toStdString();
+        EXPECT_EQ(r.fd.count(), blank_lines ? 0 : 1);
+        if (!blank_lines) {
+            EXPECT_EQ(r.field(&TStressTensor::L), (std::vector<int>{0, 5, 15}));
+        }
+    }
+}
+
+TEST(InversionResultReader, FileTooLargeForTheMemoryIsRefusedUnread) {
+    Reading r;
+    const QString path = r.folder.path(QStringLiteral("huge.tlv"));
+    if (!make_file_beyond_the_memory(path))
+        GTEST_SKIP() << "no sparse file that large here";
+    const qint64 size = QFileInfo(path).size();
+    QByteArray bytes;
+    QString message;
+    EXPECT_FALSE(read_IR_file(path, bytes, &message));
+    EXPECT_EQ(message, file_too_large_message(path, size));
+    EXPECT_FALSE(read_IR_file(r.folder.path(QStringLiteral("missing.tlv")), bytes, &message));
+    EXPECT_EQ(message, exception_raised_message);
+
+    TIRReadResult too_large;
+    too_large.outcome = TIROutcome::TooLarge;
+    too_large.too_large_message = message = file_too_large_message(path, size);
+    EXPECT_EQ(ir_failure_message(too_large), message);
 }
 
 } // namespace

@@ -65,6 +65,26 @@ TEST(StressStatistics, OrthogonalStatesAreFortyFiveDegreesFromTheirMean) {
               QStringLiteral("mean Theta to mean = 0.00"));
 }
 
+// As many states as make the angles be worked out on two threads: the two weighted states
+// count wherever they stand, the many without weight nowhere.
+TEST(StressStatistics, LargeSetsOfFewWeightedStates) {
+    Tvector5 a, b, c;
+    a.x[0] = 1;
+    b.x[3] = 1;
+    c.x[1] = 1;
+    for (const int n : {40000, 40001}) {
+        for (const auto& [first, second] :
+             {std::pair{0, n - 1}, std::pair{n / 2 - 1, n / 2}, std::pair{n / 2, n / 2 + 1}}) {
+            std::vector<TStressTensor> states(size_t(n), weighted_vector(c, 0));
+            states[size_t(first)] = weighted_vector(a, 0.5f);
+            states[size_t(second)] = weighted_vector(b, 0.5f);
+            const QStringList lines = stress_statistics_lines(states);
+            EXPECT_EQ(lines[1], QStringLiteral("mean sigma-vector length (R) = 0.7071")) << n;
+            EXPECT_EQ(lines[3], QStringLiteral("mean Theta to mean = 45.00")) << n << ' ' << first;
+        }
+    }
+}
+
 TEST(StressStatistics, NoMeanWithoutWeight) {
     const QStringList undefined{QStringLiteral("mean stress: undefined"),
                                 QStringLiteral("mean sigma-vector length (R) = 0.0000"),
