@@ -1,5 +1,7 @@
 #include "plot/fd_plot.h"
 
+#include "plot/fd_plot_raster.h"
+
 #include <cmath>
 
 namespace {
@@ -22,19 +24,6 @@ TSlipSymbolSpec slip_symbol(QPen gc_pen, QPen ar_pen, TColorValue ar_brs, int ar
     symb.tl_size = tl_size;
     symb.font_color = font_color;
     return symb;
-}
-
-const TSlipSymbolSpec& symbol_for(const TFDPlotStyles& styles, TFDSetRole role,
-                                  const TFaultData& fd, bool selected) {
-    switch (role) {
-    case TFDSetRole::Theoretical:
-        return styles.symb_theoretical;
-    case TFDSetRole::Model:
-        return styles.symb_model;
-    case TFDSetRole::Loaded:
-        break;
-    }
-    return selected ? styles.symb_highlight : styles.symb[static_cast<std::size_t>(fd.datatype)];
 }
 
 void draw_great_circle_datum(QPainter& canvas, const TBaseCircle& circle, TProjection projection,
@@ -124,22 +113,45 @@ void set_FD_plot_styles(TFDPlotStyles& styles) {
                                           white, 12, solid(green, 2), white, 10, grey);
 }
 
+const TSlipSymbolSpec& FD_symbol_style(const TFDPlotStyles& styles, TFDSetRole role,
+                                       const TFaultData& fd, bool selected) {
+    switch (role) {
+    case TFDSetRole::Theoretical:
+        return styles.symb_theoretical;
+    case TFDSetRole::Model:
+        return styles.symb_model;
+    case TFDSetRole::Loaded:
+        break;
+    }
+    return selected ? styles.symb_highlight : styles.symb[static_cast<std::size_t>(fd.datatype)];
+}
+
+void draw_FD_datum(QPainter& canvas, const TBaseCircle& circle, TProjection projection,
+                   TPlotMethod plotmethod, const TSlipSymbolSpec& symb, const TFaultData& fd) {
+    if (plotmethod == TPlotMethod::GCA)
+        draw_great_circle_datum(canvas, circle, projection, symb, fd);
+    else
+        draw_tangent_datum(canvas, circle, projection, symb, fd);
+}
+
 void draw_FD_frame(QPainter& canvas, const TFDPlotStyles& styles) {
     clear_canvas(canvas, fd_plot_size, fd_plot_size);
     draw_base_circle(canvas, styles.basecircle);
 }
 
 void draw_FD_set(QPainter& canvas, const TFDPlotStyles& styles, TProjection projection,
-                 TPlotMethod plotmethod, const TFaultDataSet& set, TFDSetRole role, int selected) {
+                 TPlotMethod plotmethod, const TFaultDataSet& set, TFDSetRole role, int selected,
+                 TFDRoute route) {
+    if (route == TFDRoute::Auto && FD_raster_route_applies(canvas, styles)) {
+        draw_FD_set_raster(canvas, styles, projection, plotmethod, set, role, selected);
+        return;
+    }
     const auto draw = [&](int i) {
         const TFaultData& fd = set.FDList[std::size_t(i)];
         if (fd.SDList.empty())
             return;
-        const TSlipSymbolSpec& symb = symbol_for(styles, role, fd, i == selected);
-        if (plotmethod == TPlotMethod::GCA)
-            draw_great_circle_datum(canvas, styles.basecircle, projection, symb, fd);
-        else
-            draw_tangent_datum(canvas, styles.basecircle, projection, symb, fd);
+        draw_FD_datum(canvas, styles.basecircle, projection, plotmethod,
+                      FD_symbol_style(styles, role, fd, i == selected), fd);
     };
     const bool highlighted = selected >= 0 && selected < set.count();
     for (int i = 0; i < set.count(); ++i)
@@ -175,17 +187,21 @@ std::array<QPoint, 11> make_star5() {
     return make_star(11, 90, 36);
 }
 
-void draw_FD_plot(QPainter& canvas, const TFDPlotStyles& styles, const TFDPlotLayers& layers) {
+void draw_FD_plot(QPainter& canvas, const TFDPlotStyles& styles, const TFDPlotLayers& layers,
+                  TFDRoute route) {
     draw_FD_frame(canvas, styles);
-    if (layers.model_faults)
-        draw_FD_set(canvas, styles, layers.projection, layers.plotmethod, *layers.model_faults,
-                    TFDSetRole::Model);
+    if (route == TFDRoute::Auto && FD_raster_route_applies(canvas, styles)) {
+        draw_FD_layers_raster(canvas, styles, layers);
+        return;
+    }
+    const auto set = [&](const TFaultDataSet* data, TFDSetRole role, int selected) {
+        if (data)
+            draw_FD_set(canvas, styles, layers.projection, layers.plotmethod, *data, role, selected,
+                        TFDRoute::Vector);
+    };
+    set(layers.model_faults, TFDSetRole::Model, -1);
     if (layers.designated_axes)
         draw_designated_axes(canvas, styles, layers.projection, *layers.designated_axes);
-    if (layers.loaded)
-        draw_FD_set(canvas, styles, layers.projection, layers.plotmethod, *layers.loaded,
-                    TFDSetRole::Loaded, layers.selected);
-    if (layers.theoretical)
-        draw_FD_set(canvas, styles, layers.projection, layers.plotmethod, *layers.theoretical,
-                    TFDSetRole::Theoretical);
+    set(layers.loaded, TFDSetRole::Loaded, layers.selected);
+    set(layers.theoretical, TFDSetRole::Theoretical, -1);
 }

@@ -34,11 +34,24 @@ void draw_FD_frame(QPainter& canvas, const TFDPlotStyles& styles);
 // Which style a set is drawn with.
 enum class TFDSetRole { Loaded, Model, Theoretical };
 
-// Draws every datum of the set; for loaded data, the datum at index selected (if any) is drawn
-// last, with the highlight style.
+// How the data reach the canvas. Vector: every symbol is drawn, in order, as SVG, PDF and the
+// metafile need. Auto: on a plain QImage the symbols are painted last to first and those that
+// later ones hide entirely are never drawn (see raster_cover.h), with the same pixels; other
+// canvases get the vector route.
+enum class TFDRoute { Auto, Vector };
+
+// The style of datum fd of a set drawn in the given role; selected: it is the picked datum.
+const TSlipSymbolSpec& FD_symbol_style(const TFDPlotStyles& styles, TFDSetRole role,
+                                       const TFaultData& fd, bool selected);
+// One datum (with at least one alternative) as draw_FD_set draws each.
+void draw_FD_datum(QPainter& canvas, const TBaseCircle& circle, TProjection projection,
+                   TPlotMethod plotmethod, const TSlipSymbolSpec& symb, const TFaultData& fd);
+
+// Draws every datum of the set; the datum at index selected (if any) is drawn last, for loaded
+// data with the highlight style.
 void draw_FD_set(QPainter& canvas, const TFDPlotStyles& styles, TProjection projection,
                  TPlotMethod plotmethod, const TFaultDataSet& set, TFDSetRole role,
-                 int selected = -1);
+                 int selected = -1, TFDRoute route = TFDRoute::Auto);
 
 // Principal axes sigma1, sigma2, sigma3, in this order.
 using TPrincipalAxisOrientations = std::array<Tazpl, 3>;
@@ -64,4 +77,5 @@ struct TFDPlotLayers {
 };
 
 // Frame, model faults, axis stars, data, theoretical slip: later layers paint over earlier ones.
-void draw_FD_plot(QPainter& canvas, const TFDPlotStyles& styles, const TFDPlotLayers& layers);
+void draw_FD_plot(QPainter& canvas, const TFDPlotStyles& styles, const TFDPlotLayers& layers,
+                  TFDRoute route = TFDRoute::Auto);

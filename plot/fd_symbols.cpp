@@ -27,9 +27,8 @@ bool admitted_by_all(const TFaultData& fd, const Tvector3& u) {
 
 // The pole as a downward normal, with the slip vector turned along with it.
 void downward_pole(const TSlipData& sd, Tvector3& q, Tvector3& w) {
-    const bool flip = sd.n.z > 0;
-    q = flip ? negate3(sd.n) : sd.n;
-    w = flip ? negate3(sd.v) : sd.v;
+    q = lower_pole(sd);
+    w = sd.n.z > 0 ? negate3(sd.v) : sd.v;
 }
 
 void draw_points(QPainter& canvas, const QPen& pen, const QBrush& brush,
@@ -104,11 +103,30 @@ void draw_slip_arrow(QPainter& canvas, const TBaseCircle& circle, TProjection pr
                 slip_arrow_points(circle, projection, symb.ar_size, sd));
 }
 
+std::vector<QPoint> lineation_bar_points(const TBaseCircle& circle, TProjection projection,
+                                         int ar_size, const TSlipData& sd) {
+    const QPoint p = azpl_to_point(sd.Lazpl, projection, circle);
+    const auto bar = make_lineation_bar(static_cast<std::int16_t>(ar_size));
+    return rotate_shape(bar, radial_angle(p, circle), p);
+}
+
 void draw_lineation_bar(QPainter& canvas, const TBaseCircle& circle, TProjection projection,
                         const TSlipSymbolSpec& symb, const TSlipData& sd) {
-    const QPoint p = azpl_to_point(sd.Lazpl, projection, circle);
-    const auto bar = make_lineation_bar(static_cast<std::int16_t>(symb.ar_size));
-    draw_points(canvas, symb.ar_pen, symb.ar_brs, rotate_shape(bar, radial_angle(p, circle), p));
+    draw_points(canvas, symb.ar_pen, symb.ar_brs,
+                lineation_bar_points(circle, projection, symb.ar_size, sd));
+}
+
+const std::array<Tvector3, 45>& possible_slip_directions() {
+    static const std::array<Tvector3, 45> directions = [] {
+        std::array<Tvector3, 45> d;
+        for (std::size_t i = 0; i < d.size(); ++i) {
+            // As direction_in_plane computes them from the angle in single precision.
+            const double t = candidate_step * float(i) * deg_to_rad;
+            d[i] = make_vector3(float(std::cos(t)), float(std::sin(t)), 0);
+        }
+        return d;
+    }();
+    return directions;
 }
 
 std::vector<int> admissible_slip_indices(const TFaultData& fd) {
@@ -117,27 +135,31 @@ std::vector<int> admissible_slip_indices(const TFaultData& fd) {
         return indices;
     const Tmatrix33 m = plane_direction_matrix(fd.SDList.front().Pazpl);
     for (int i = 0; i < candidate_count; ++i)
-        if (admitted_by_all(fd, direction_in_plane(m, candidate_step * float(i))))
+        if (admitted_by_all(fd, matrix_vector3(m, possible_slip_directions()[std::size_t(i)])))
             indices.push_back(i);
     return indices;
 }
 
+TSlipData possible_slip(const TFaultData& fd, int index) {
+    const TSlipData& d0 = fd.SDList.front();
+    TSlipData slip;
+    slip.Pazpl = d0.Pazpl;
+    slip.n = d0.n;
+    slip.v = matrix_vector3(plane_direction_matrix(d0.Pazpl),
+                            possible_slip_directions()[std::size_t(index)]);
+    slip.Lazpl = vector3_to_azpl_lower(slip.v);
+    slip.b = cross_product3(slip.n, slip.v);
+    return slip;
+}
+
 void draw_possible_slip_arrows(QPainter& canvas, const TBaseCircle& circle, TProjection projection,
                                const TSlipSymbolSpec& symb, const TFaultData& fd) {
-    const std::vector<int> indices = admissible_slip_indices(fd);
-    if (indices.empty())
-        return;
-    const TSlipData& d0 = fd.SDList.front();
-    const Tmatrix33 m = plane_direction_matrix(d0.Pazpl);
-    for (const int i : indices) {
-        TSlipData slip;
-        slip.Pazpl = d0.Pazpl;
-        slip.n = d0.n;
-        slip.v = direction_in_plane(m, candidate_step * float(i));
-        slip.Lazpl = vector3_to_azpl_lower(slip.v);
-        slip.b = cross_product3(slip.n, slip.v);
-        draw_slip_arrow(canvas, circle, projection, symb, slip);
-    }
+    for (const int i : admissible_slip_indices(fd))
+        draw_slip_arrow(canvas, circle, projection, symb, possible_slip(fd, i));
+}
+
+Tvector3 lower_pole(const TSlipData& sd) {
+    return sd.n.z > 0 ? negate3(sd.n) : sd.n;
 }
 
 std::vector<QPoint> tangent_lineation_points(const TBaseCircle& circle, TProjection projection,
@@ -206,8 +228,11 @@ void draw_possible_slip_fan(QPainter& canvas, const TBaseCircle& circle, TProjec
                             const TSlipSymbolSpec& symb, const TFaultData& fd) {
     if (fd.SDList.empty())
         return;
-    const std::vector<QPoint> points =
-        possible_slip_fan_points(circle, projection, symb.tl_size, fd);
+    draw_fan_points(canvas, symb, possible_slip_fan_points(circle, projection, symb.tl_size, fd));
+}
+
+void draw_fan_points(QPainter& canvas, const TSlipSymbolSpec& symb,
+                     const std::vector<QPoint>& points) {
     give_pen_brush(canvas, symb.tl_pen, symb.tl_brs);
     // Without admissible directions the polygon is the pole alone and only the dot shows.
     if (points.size() > 1)

@@ -46,6 +46,9 @@ void draw_tangent_lineation_bar(QPainter& canvas, const TBaseCircle& circle, TPr
                                 const TSlipSymbolSpec& symb, const TSlipData& sd);
 void draw_possible_slip_fan(QPainter& canvas, const TBaseCircle& circle, TProjection projection,
                             const TSlipSymbolSpec& symb, const TFaultData& fd);
+// The fan and its dot from possible_slip_fan_points' points.
+void draw_fan_points(QPainter& canvas, const TSlipSymbolSpec& symb,
+                     const std::vector<QPoint>& points);
 
 // Local shapes, before rotation; a is the size unit.
 enum class TStrikeSlipKind { S, D };
@@ -59,10 +62,20 @@ std::array<QPoint, 2> make_tangent_bar(std::int16_t a);
 // The canvas points the routines above draw, for callers that need the geometry itself.
 std::vector<QPoint> slip_arrow_points(const TBaseCircle& circle, TProjection projection,
                                       int ar_size, const TSlipData& sd);
+std::vector<QPoint> lineation_bar_points(const TBaseCircle& circle, TProjection projection,
+                                         int ar_size, const TSlipData& sd);
 std::vector<QPoint> tangent_lineation_points(const TBaseCircle& circle, TProjection projection,
                                              int tl_size, const TSlipData& sd, bool bar);
+// The candidate slips within a plane, (cos t, sin t, 0) for t = 8i degrees (i = 0 ... 44), as
+// direction_in_plane takes them: in the plane of matrix m they are matrix_vector3(m, d[i]).
+const std::array<Tvector3, 45>& possible_slip_directions();
 // Indices i of t = 8i degrees (i = 0 ... 44) that every alternative admits, in increasing order.
 std::vector<int> admissible_slip_indices(const TFaultData& fd);
+// The slip draw_possible_slip_arrows draws for admissible index i, on the first alternative's
+// plane.
+TSlipData possible_slip(const TFaultData& fd, int index);
+// The pole as a downward normal: where tangent-lineation symbols and fans sit.
+Tvector3 lower_pole(const TSlipData& sd);
 // Admissible indices rotated so that they follow each other around the plane without a jump.
 std::vector<int> contiguous_slip_indices(const TFaultData& fd);
 // The fan polygon: the pole, then one point per admissible direction.

@@ -1,6 +1,7 @@
 #include "plot/st_plot.h"
 
 #include "plot/fd_symbols.h"
+#include "plot/st_raster.h"
 
 #include <algorithm>
 #include <climits>
@@ -130,6 +131,8 @@ void draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
                         float max_Ln, const TPlottedNumbers& numbers, const TSTProgress& progress) {
     draw_stress_plot_frame(canvas, styles, settings, max_Ln, numbers);
     set_random_seed(0); // after the legends, which draw from the generator as well
+    if (draw_tadpoles_on_raster(canvas, styles, settings, STSet, progress))
+        return;
     // A working copy takes the colour of each state; the pen and brush change only when the
     // colour does, which keeps sorted neighbours of equal ratio cheap.
     TStressSymbolSpec symb = styles.symbST;

@@ -62,7 +62,9 @@ void draw_stress_plot_frame(QPainter& canvas, const TSTPlotStyles& styles,
 using TSTProgress = std::function<void(int drawn)>;
 
 // The frame, then every state with Le >= 1 in list order, so later (fitter) states lie on top.
-// Resets the random seed to 0 first: the same data give the same picture.
+// Resets the random seed to 0 first: the same data give the same picture. On a plain raster
+// image the tadpoles are painted from the last back to the first instead (st_raster.h), to the
+// same pixels.
 void draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
                         const TSTDrawSettings& settings, std::span<const TStressTensor> STSet,
                         float max_Ln, const TPlottedNumbers& numbers,

@@ -1,6 +1,7 @@
 #include "plot/st_symbols.h"
 
 #include "core/number_text.h"
+#include "plot/tadpole_stamps.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -10,9 +11,6 @@
 #include <array>
 #include <climits>
 #include <cmath>
-#include <optional>
-#include <unordered_map>
-#include <vector>
 
 namespace {
 
@@ -32,33 +30,13 @@ template <class DrawCopy>
 void scatter_tadpole(const TBaseCircle& circle, const Tazpl& head_dir, TEmphasis emphasis,
                      const TStressSymbolSpec& symb, float dispersion, float weight,
                      const Tazpl& tail_dir, DrawCopy&& draw) {
-    const QPoint p = azpl_to_point(head_dir, TProjection::EArea, circle);
-    int r = 0, j = 0, n = 1;
-    if (emphasis == TEmphasis::Num) {
-        r = symb.head_size;
-        j = nearest(symb.tail_size / 2.0 * dispersion);
-        n = symbol_count(weight);
-    } else {
-        // nearest is monotonic, so capping before rounding equals the smaller of both roundings
-        // and keeps huge weights out of the int range.
-        r = nearest(std::min(circle.R * 0.2, double(symb.head_size) * weight));
-    }
-    const QPoint t = azpl_to_point(tail_dir, TProjection::EAngle, p, symb.tail_size);
-    const long long r2 = static_cast<long long>(circle.R) * circle.R;
-    for (int k = 0; k < n; ++k) {
+    const TTadpoleLayout layout =
+        tadpole_layout(circle, head_dir, emphasis, symb, dispersion, weight, tail_dir);
+    for (int k = 0; k < layout.copies; ++k) {
         const double rho1 = random_value();
         const double rho2 = random_value();
-        const QPoint d(nearest((rho1 - 0.5) * j), nearest((rho2 - 0.5) * j));
-        QPoint head = p + d;
-        QPoint tail = t + d;
-        const long long ex = head.x() - circle.C.x(), ey = head.y() - circle.C.y();
-        if (ex * ex + ey * ey > r2) {
-            // Scattered off the net: the axis comes back in through the opposite side.
-            const Tazpl a = point_to_azpl(head, TProjection::EArea, circle);
-            head = azpl_to_point({a.az + 180, -a.pl}, TProjection::EArea, circle);
-            tail = azpl_to_point(tail_dir, TProjection::EAngle, head, symb.tail_size);
-        }
-        draw(head, tail, r);
+        const QPoint head = scattered_head(layout, circle, rho1, rho2);
+        draw(head, head + layout.tail_offset, layout.radius);
     }
 }
 
@@ -75,16 +53,6 @@ void draw_tadpole_at(QPainter& canvas, const TStressSymbolSpec& symb, bool draw_
     if (draw_tail)
         canvas.drawLine(head, tail);
     draw_ellipse_box(canvas, head.x() - r, head.y() - r, head.x() + r, head.y() + r);
-}
-
-bool opaque_solid(const QPen& pen) {
-    return pen.style() == Qt::SolidLine && pen.brush().style() == Qt::SolidPattern &&
-           pen.color().alpha() == 255;
-}
-
-bool opaque_solid(const QBrush& brush) {
-    return brush.style() == Qt::NoBrush ||
-           (brush.style() == Qt::SolidPattern && brush.color().alpha() == 255);
 }
 
 } // namespace
@@ -108,6 +76,75 @@ double random_value() {
     return seed_ / 4294967296.0;
 }
 
+std::uint32_t random_seed_advanced(std::uint32_t seed, std::int64_t steps) {
+    // n steps of x -> a x + b are x -> A x + B; composed by halving n.
+    std::uint32_t a = 134775813u, b = 1u;
+    if (steps < 0) { // one step back: x -> (x - 1) / a
+        a = random_seed_before(2u);
+        b = random_seed_before(0u);
+    }
+    std::uint64_t n = steps < 0 ? 0 - std::uint64_t(steps) : std::uint64_t(steps);
+    for (; n != 0; n >>= 1) {
+        if (n & 1)
+            seed = a * seed + b;
+        b = a * b + b;
+        a = a * a;
+    }
+    return seed;
+}
+
+TTadpoleLayout tadpole_layout(const TBaseCircle& circle, const Tazpl& head_dir, TEmphasis emphasis,
+                              const TStressSymbolSpec& symb, float dispersion, float weight,
+                              const Tazpl& tail_dir) {
+    TTadpoleLayout layout =
+        tadpole_head_layout(circle, head_dir, emphasis, symb, dispersion, weight);
+    layout.tail_offset = tadpole_tail_offset(symb, tail_dir);
+    return layout;
+}
+
+TTadpoleLayout tadpole_head_layout(const TBaseCircle& circle, const Tazpl& head_dir,
+                                   TEmphasis emphasis, const TStressSymbolSpec& symb,
+                                   float dispersion, float weight) {
+    TTadpoleLayout layout;
+    layout.head = azpl_to_point(head_dir, TProjection::EArea, circle);
+    if (emphasis == TEmphasis::Num) {
+        layout.radius = symb.head_size;
+        layout.spread = nearest(symb.tail_size / 2.0 * dispersion);
+        layout.copies = symbol_count(weight);
+    } else {
+        // nearest is monotonic, so capping before rounding equals the smaller of both roundings
+        // and keeps huge weights out of the int range.
+        layout.radius = nearest(std::min(circle.R * 0.2, double(symb.head_size) * weight));
+    }
+    return layout;
+}
+
+QPoint tadpole_tail_offset(const TStressSymbolSpec& symb, const Tazpl& tail_dir) {
+    // The projection adds the same whole offset to any centre.
+    return azpl_to_point(tail_dir, TProjection::EAngle, QPoint(0, 0), symb.tail_size);
+}
+
+QPoint moved_head(const TTadpoleLayout& layout, double rho1, double rho2) {
+    const int j = layout.spread;
+    return layout.head + QPoint(nearest((rho1 - 0.5) * j), nearest((rho2 - 0.5) * j));
+}
+
+bool on_net(QPoint head, const TBaseCircle& circle) {
+    const long long ex = head.x() - circle.C.x(), ey = head.y() - circle.C.y();
+    return ex * ex + ey * ey <= static_cast<long long>(circle.R) * circle.R;
+}
+
+QPoint head_back_on_net(QPoint head, const TBaseCircle& circle) {
+    const Tazpl a = point_to_azpl(head, TProjection::EArea, circle);
+    return azpl_to_point({a.az + 180, -a.pl}, TProjection::EArea, circle);
+}
+
+QPoint scattered_head(const TTadpoleLayout& layout, const TBaseCircle& circle, double rho1,
+                      double rho2) {
+    const QPoint head = moved_head(layout, rho1, rho2);
+    return on_net(head, circle) ? head : head_back_on_net(head, circle);
+}
+
 void draw_tadpole(QPainter& canvas, const TBaseCircle& circle, const Tazpl& head_dir,
                   bool draw_tail, TEmphasis emphasis, const TStressSymbolSpec& symb,
                   float dispersion, float weight, const Tazpl& tail_dir) {
@@ -117,143 +154,14 @@ void draw_tadpole(QPainter& canvas, const TBaseCircle& circle, const Tazpl& head
                     });
 }
 
-// Runs of one colour in a shape as Qt rasterises it, relative to the shape's anchor point.
 struct TTadpolePainter::Stamps {
-    struct Span {
-        int dy, x0, x1; // x1 included
-    };
-    struct Stamp {
-        std::vector<Span> pen, brush;
-    };
-
-    uchar* bits = nullptr;
-    qsizetype bytes_per_line = 0;
-    int width = 0, height = 0;
-    std::unordered_map<std::uint64_t, Stamp> cache;
-    QImage scratch;
-
-    // What a stamp depends on of its pen; empty for pens the key cannot hold.
-    static std::optional<std::uint64_t> geometry(const QPen& pen) {
-        const int w = pen.width();
-        if (w < 0 || w > 255 || pen.widthF() != w)
-            return std::nullopt;
-        return std::uint64_t(w) | std::uint64_t(pen.capStyle() >> 4) << 8 |
-               std::uint64_t(pen.joinStyle() >> 6) << 10 | std::uint64_t(pen.isCosmetic()) << 13;
-    }
-
-    // Key of a shape: kind (0 head, 1 tail), two parameters and the pen's geometry.
-    static std::optional<std::uint64_t> key(int kind, int a, int b, const QPen& pen) {
-        const auto g = geometry(pen);
-        if (!g || a < -limit || a > limit || b < -limit || b > limit)
-            return std::nullopt;
-        return std::uint64_t(kind) | *g << 1 | std::uint64_t(a + limit) << 16 |
-               std::uint64_t(b + limit) << 32;
-    }
-    static constexpr int limit = 1000; // larger shapes are drawn directly
-
-    // Draws the shape onto a white scratch image with the pen red and the brush green, around
-    // an anchor at whole pixels like every place it will be copied to, and reads the runs back.
-    template <class DrawShape>
-    Stamp rasterise(QRect box, const QPen& pen, const QBrush& brush, DrawShape&& draw_shape) {
-        const int margin = pen.width() + 2;
-        box.adjust(-margin, -margin, margin, margin);
-        if (scratch.width() < box.width() || scratch.height() < box.height())
-            scratch = QImage(std::max(scratch.width(), box.width()),
-                             std::max(scratch.height(), box.height()), QImage::Format_RGB32);
-        const QRgb white = qRgb(255, 255, 255), red = qRgb(255, 0, 0), green = qRgb(0, 255, 0);
-        const QPoint anchor = -box.topLeft();
-        {
-            QPainter p(&scratch);
-            p.fillRect(QRect(QPoint(0, 0), box.size()), QColor(white));
-            QPen shape_pen = pen;
-            shape_pen.setColor(QColor(red));
-            QBrush shape_brush = brush;
-            if (shape_brush.style() != Qt::NoBrush)
-                shape_brush.setColor(QColor(green));
-            give_pen_brush(p, shape_pen, shape_brush);
-            draw_shape(p, anchor);
-        }
-        Stamp stamp;
-        for (int y = 0; y < box.height(); ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
-            for (int x = 0; x < box.width();) {
-                const QRgb c = row[x];
-                int end = x + 1;
-                while (end < box.width() && row[end] == c)
-                    ++end;
-                if (c != white)
-                    (c == red ? stamp.pen : stamp.brush)
-                        .push_back({y - anchor.y(), x - anchor.x(), end - 1 - anchor.x()});
-                x = end;
-            }
-        }
-        return stamp;
-    }
-
-    const Stamp* head(int r, const QPen& pen, const QBrush& brush) {
-        const auto k = key(0, r, brush.style() == Qt::NoBrush ? 0 : 1, pen);
-        if (!k || r < 0)
-            return nullptr;
-        auto it = cache.find(*k);
-        if (it == cache.end())
-            it = cache
-                     .emplace(*k, rasterise(QRect(-r, -r, 2 * r + 1, 2 * r + 1), pen, brush,
-                                            [r](QPainter& p, QPoint a) {
-                                                draw_ellipse_box(p, a.x() - r, a.y() - r, a.x() + r,
-                                                                 a.y() + r);
-                                            }))
-                     .first;
-        return &it->second;
-    }
-
-    const Stamp* tail(QPoint d, const QPen& pen) {
-        const auto k = key(1, d.x(), d.y(), pen);
-        if (!k)
-            return nullptr;
-        auto it = cache.find(*k);
-        if (it == cache.end())
-            it = cache
-                     .emplace(*k, rasterise(QRect(QPoint(0, 0), QPoint(d.x(), d.y())).normalized(),
-                                            pen, Qt::NoBrush,
-                                            [d](QPainter& p, QPoint a) { p.drawLine(a, a + d); }))
-                     .first;
-        return &it->second;
-    }
-
-    void copy(const std::vector<Span>& spans, QPoint anchor, const QColor& colour) {
-        const QRgb value = colour.rgb(); // opaque: the same word in every accepted format
-        for (const Span& s : spans) {
-            const int y = anchor.y() + s.dy;
-            if (y < 0 || y >= height)
-                continue;
-            const int x0 = std::max(anchor.x() + s.x0, 0);
-            const int x1 = std::min(anchor.x() + s.x1, width - 1);
-            if (x0 > x1)
-                continue;
-            auto* row = reinterpret_cast<QRgb*>(bits + y * bytes_per_line);
-            std::fill(row + x0, row + x1 + 1, value);
-        }
-    }
+    TStampImage image;
+    TStampCache cache;
 };
 
 TTadpolePainter::TTadpolePainter(QPainter& canvas) : canvas_(canvas) {
-    QPaintDevice* device = canvas.device();
-    if (!device || device->devType() != QInternal::Image)
-        return;
-    auto* image = static_cast<QImage*>(device);
-    const QImage::Format f = image->format();
-    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
-        f != QImage::Format_ARGB32_Premultiplied)
-        return;
-    if (image->devicePixelRatio() != 1)
-        return;
-    stamps_ = std::make_unique<Stamps>();
-    // The painter writes into the image's data as it was at begin(); bits() could detach a
-    // shared image from it, constBits() does not.
-    stamps_->bits = const_cast<uchar*>(image->constBits());
-    stamps_->bytes_per_line = image->bytesPerLine();
-    stamps_->width = image->width();
-    stamps_->height = image->height();
+    if (const auto image = TStampImage::of(canvas))
+        stamps_ = std::make_unique<Stamps>(Stamps{*image, TStampCache()});
 }
 
 TTadpolePainter::~TTadpolePainter() = default;
@@ -261,50 +169,45 @@ TTadpolePainter::~TTadpolePainter() = default;
 void TTadpolePainter::draw(const TBaseCircle& circle, const Tazpl& head_dir, bool draw_tail,
                            TEmphasis emphasis, const TStressSymbolSpec& symb, float dispersion,
                            float weight, const Tazpl& tail_dir) {
-    const bool raster = stamps_ && !canvas_.testRenderHint(QPainter::Antialiasing) &&
-                        canvas_.compositionMode() == QPainter::CompositionMode_SourceOver &&
-                        !canvas_.hasClipping() && canvas_.opacity() == 1 &&
-                        canvas_.deviceTransform().isIdentity() && opaque_solid(symb.sh_pen) &&
-                        opaque_solid(symb.tp_pen) && opaque_solid(symb.sh_brs) &&
-                        opaque_solid(symb.tp_brs);
-    if (!raster) {
+    if (!stamps_ || !tadpoles_can_be_copied(canvas_, symb)) {
         draw_tadpole(canvas_, circle, head_dir, draw_tail, emphasis, symb, dispersion, weight,
                      tail_dir);
         return;
     }
-    Stamps& s = *stamps_;
-    const QColor sh_pen = symb.sh_pen.color(), sh_brs = symb.sh_brs.color();
-    const QColor tp_pen = symb.tp_pen.color(), tp_brs = symb.tp_brs.color();
+    TStampCache& s = stamps_->cache;
+    const TStampImage& image = stamps_->image;
+    const QRgb sh_pen = symb.sh_pen.color().rgb(), sh_brs = symb.sh_brs.color().rgb();
+    const QRgb tp_pen = symb.tp_pen.color().rgb(), tp_brs = symb.tp_brs.color().rgb();
     const QPoint shift(symb.sh_offset, symb.sh_offset);
-    // Shadow and symbol usually share their shapes, and all copies share the head.
-    const auto geometry = Stamps::geometry(symb.sh_pen);
-    const bool same_pen = geometry && geometry == Stamps::geometry(symb.tp_pen);
-    const bool same_head = same_pen && symb.sh_brs.style() == symb.tp_brs.style();
-    const Stamps::Stamp *sh_head = nullptr, *tp_head = nullptr;
+    const TTadpoleStamp *sh_head = nullptr, *tp_head = nullptr;
     int head_r = -1;
     const auto copy_tadpole = [&](QPoint head, QPoint tail, int r) {
         if (r != head_r) {
             sh_head = s.head(r, symb.sh_pen, symb.sh_brs);
-            tp_head = same_head ? sh_head : s.head(r, symb.tp_pen, symb.tp_brs);
+            tp_head = s.head(r, symb.tp_pen, symb.tp_brs);
             head_r = r;
         }
-        const Stamps::Stamp* sh_tail = draw_tail ? s.tail(tail - head, symb.sh_pen) : nullptr;
-        const Stamps::Stamp* tp_tail =
-            !draw_tail || same_pen ? sh_tail : s.tail(tail - head, symb.tp_pen);
+        const TTadpoleStamp* sh_tail = draw_tail ? s.tail(tail - head, symb.sh_pen) : nullptr;
+        const TTadpoleStamp* tp_tail = draw_tail ? s.tail(tail - head, symb.tp_pen) : nullptr;
         if ((draw_tail && (!sh_tail || !tp_tail)) || !sh_head || !tp_head) {
             draw_tadpole_at(canvas_, symb, draw_tail, head, tail, r);
             return;
         }
         if (sh_tail)
-            s.copy(sh_tail->pen, head + shift, sh_pen);
-        s.copy(sh_head->brush, head + shift, sh_brs);
-        s.copy(sh_head->pen, head + shift, sh_pen);
+            image.copy(sh_tail->pen, head + shift, sh_pen);
+        image.copy(sh_head->brush, head + shift, sh_brs);
+        image.copy(sh_head->pen, head + shift, sh_pen);
         if (tp_tail)
-            s.copy(tp_tail->pen, head, tp_pen);
-        s.copy(tp_head->brush, head, tp_brs);
-        s.copy(tp_head->pen, head, tp_pen);
+            image.copy(tp_tail->pen, head, tp_pen);
+        image.copy(tp_head->brush, head, tp_brs);
+        image.copy(tp_head->pen, head, tp_pen);
     };
     scatter_tadpole(circle, head_dir, emphasis, symb, dispersion, weight, tail_dir, copy_tadpole);
+}
+
+bool tadpoles_can_be_copied(const QPainter& canvas, const TStressSymbolSpec& symb) {
+    return TStampImage::plain_state(canvas) && opaque_solid(symb.sh_pen) &&
+           opaque_solid(symb.tp_pen) && opaque_solid(symb.sh_brs) && opaque_solid(symb.tp_brs);
 }
 
 void draw_plunge_legend(QPainter& canvas, const TBaseCircle& circle, int W, int H, float left,

@@ -46,6 +46,52 @@ void set_random_seed(std::uint32_t seed);
 std::uint32_t random_seed();
 double random_value(); // in [0, 1)
 
+// The generator stepped by hand, for drawing from the last tadpole back to the first: the value
+// a seed stands for, the seed steps values later (earlier when negative), and the seed one value
+// earlier.
+constexpr double random_value_of(std::uint32_t seed) {
+    return seed / 4294967296.0;
+}
+std::uint32_t random_seed_advanced(std::uint32_t seed, std::int64_t steps);
+constexpr std::uint32_t random_seed_before(std::uint32_t seed) {
+    // The multiplier is odd, so it has an inverse modulo 2^32; Newton's iteration doubles the
+    // correct low bits each step.
+    constexpr std::uint32_t a = 134775813u;
+    std::uint32_t inverse = a;
+    for (int i = 0; i < 5; ++i)
+        inverse *= 2u - a * inverse;
+    return (seed - 1u) * inverse;
+}
+
+// Where the copies of one tadpole go before the scatter moves them.
+struct TTadpoleLayout {
+    QPoint head;        // of an unmoved copy
+    QPoint tail_offset; // from a head to its tail, the same for every copy
+    int radius = 0;     // of the head
+    int spread = 0;     // a copy moves by up to half of it each way
+    int copies = 1;
+};
+
+TTadpoleLayout tadpole_layout(const TBaseCircle& circle, const Tazpl& head_dir, TEmphasis emphasis,
+                              const TStressSymbolSpec& symb, float dispersion, float weight,
+                              const Tazpl& tail_dir);
+// The same in two steps, for callers that may not need the tail: all but the tail offset, and
+// the tail offset. Within tail_size + 1 pixels each way for tail plunges from 0 to 90.
+TTadpoleLayout tadpole_head_layout(const TBaseCircle& circle, const Tazpl& head_dir,
+                                   TEmphasis emphasis, const TStressSymbolSpec& symb,
+                                   float dispersion, float weight);
+QPoint tadpole_tail_offset(const TStressSymbolSpec& symb, const Tazpl& tail_dir);
+// The head of a copy moved by the random values rho1 and rho2, by up to half the spread each way.
+QPoint moved_head(const TTadpoleLayout& layout, double rho1, double rho2);
+// Whether a head lies on the net, the primitive circle included.
+bool on_net(QPoint head, const TBaseCircle& circle);
+// A head moved off the net comes back in through the opposite side: the axis with its opposite
+// sense.
+QPoint head_back_on_net(QPoint head, const TBaseCircle& circle);
+// The head of a copy: moved, and back on the net when moved off it.
+QPoint scattered_head(const TTadpoleLayout& layout, const TBaseCircle& circle, double rho1,
+                      double rho2);
+
 // The head goes by equal area whatever the other plots use; the tail runs in the azimuth of
 // tail_dir, shortened by its plunge like an equal-angle projection on a net of radius
 // tail_size. Consumes two random values per copy drawn.
@@ -73,6 +119,9 @@ private:
     QPainter& canvas_;
     std::unique_ptr<Stamps> stamps_; // null when the canvas is not a plain raster image
 };
+
+// The state of the canvas and the styles of symb let TTadpolePainter copy stamps.
+bool tadpoles_can_be_copied(const QPainter& canvas, const TStressSymbolSpec& symb);
 
 // Ten tadpoles for plunges 0, 10, ..., 90 in a row at height H * vertical.
 void draw_plunge_legend(QPainter& canvas, const TBaseCircle& circle, int W, int H, float left,

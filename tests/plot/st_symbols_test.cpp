@@ -104,6 +104,63 @@ TEST(RandomGenerator, SequenceFromSeedZeroAndWrap) {
     EXPECT_DOUBLE_EQ(random_value(), 4160191484.0 / 4294967296.0);
 }
 
+TEST(RandomGenerator, StepsForwardAndBackAsManyValuesAtOnce) {
+    // Drawing backwards from the end of a picture relies on these agreeing with random_value.
+    const std::int64_t steps[] = {1, 2, 7, 1000, 123457};
+    for (const std::uint32_t start : {0u, 1u, 0x80000000u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(random_seed_advanced(start, 0), start);
+        for (const std::int64_t n : steps) {
+            set_random_seed(start);
+            double last = 0;
+            for (std::int64_t i = 0; i < n; ++i)
+                last = random_value();
+            const std::uint32_t after = random_seed();
+            EXPECT_EQ(random_value_of(after), last);
+            EXPECT_EQ(random_seed_advanced(start, n), after) << start << " + " << n;
+            EXPECT_EQ(random_seed_advanced(after, -n), start) << start << " + " << n;
+            EXPECT_EQ(random_seed_before(after), random_seed_advanced(start, n - 1));
+        }
+    }
+    // The period is 2^32: a whole turn comes back to the start.
+    EXPECT_EQ(random_seed_advanced(12345u, std::int64_t(1) << 32), 12345u);
+    EXPECT_EQ(random_seed_advanced(12345u, -(std::int64_t(1) << 33) - 3),
+              random_seed_advanced(12345u, -3));
+}
+
+TEST(Tadpole, TailsOfDownwardAxesStayWithinTheirSize) {
+    // Plunges from 0 to 90 project within the net of radius tail_size; the raster drawing
+    // bounds tails by this without projecting them.
+    for (const int size : {1, 60, 999}) {
+        TStressSymbolSpec symb = tadpole_style();
+        symb.tail_size = size;
+        for (float az = 0; az < 360; az += 7.5f)
+            for (const float pl : {0.0f, 1e-6f, 0.5f, 10.0f, 45.0f, 89.99f, 90.0f}) {
+                const QPoint d = tadpole_tail_offset(symb, {az, pl});
+                EXPECT_LE(std::max(std::abs(d.x()), std::abs(d.y())), size + 1)
+                    << size << " " << az << " " << pl;
+            }
+    }
+}
+
+TEST(Tadpole, HeadsMovedOffTheNetComeBackWithinIt) {
+    // Outside by a pixel up to far away, in every direction: back within R + 1 either way, which
+    // bounds the pixels a net's tadpoles can reach.
+    for (const int R : {1, 90, 450, 4000}) {
+        const TBaseCircle c = net({500, 400}, R);
+        for (double a = 0; a < 360; a += 2.5)
+            for (const double out : {1.0, 2.0, 30.0, 0.5 * R, 2.0 * R, 1e5}) {
+                const double t = a * deg_to_rad;
+                const QPoint p(500 + nearest((R + out) * std::cos(t)),
+                               400 + nearest((R + out) * std::sin(t)));
+                if (on_net(p, c))
+                    continue;
+                const QPoint back = head_back_on_net(p, c);
+                EXPECT_LE(std::abs(back.x() - 500), R + 1) << R << " " << a << " " << out;
+                EXPECT_LE(std::abs(back.y() - 400), R + 1) << R << " " << a << " " << out;
+            }
+    }
+}
+
 TEST(ColorMaps, RainbowAndGrey) {
     const auto rgb = [](int r, int g, int b) { return TColorValue(r + 256 * g + 65536 * b); };
     const std::tuple<float, TColorValue, TColorValue> rows[] = {
