@@ -4,14 +4,26 @@
 // states and inversion results, always the same for the same size.
 
 #include "core/messages.h"
+#include "session/session.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QTemporaryDir>
 
 class NullMessages : public Messages {
 public:
     void show(const QString&) override {}
     bool ask(const QString&, const QString&) override { return true; }
+};
+
+// A session of its own, with a temporary folder for the files it reads and writes.
+struct SessionWorkspace {
+    QTemporaryDir dir;
+    EventLog log;
+    NullMessages messages;
+    TSession session{log, messages};
+
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 };
 
 // A fault-slip file of count data: F, M, L and S in turn, every sense letter, one decimal.

@@ -50,14 +50,7 @@ bool write_blank_lines(const QString& path, qint64 bytes) {
     return true;
 }
 
-struct Workspace {
-    QTemporaryDir dir;
-    EventLog log;
-    NullMessages messages;
-    TSession session{log, messages};
-
-    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-};
+using Workspace = SessionWorkspace;
 
 // Reads once with read, then sets the counters; files are the bytes of every file read.
 template <typename Read> void measure(benchmark::State& state, double files, Read read) {

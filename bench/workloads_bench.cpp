@@ -13,14 +13,7 @@
 
 namespace {
 
-struct Workspace {
-    QTemporaryDir dir;
-    EventLog log;
-    NullMessages messages;
-    TSession session{log, messages};
-
-    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-
+struct Workspace : SessionWorkspace {
     // A result of a few data and many states whose fitness lies in 0..35 (some 3 % of zero).
     bool open_states(int states) {
         const QString result = path("bench.tlv");
