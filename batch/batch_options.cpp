@@ -1,6 +1,8 @@
 #include "batch/batch_options.h"
 
+#include "batch/batch_inversion.h"
 #include "core/number_text.h"
+#include "core/output_file.h"
 #include "core/version.h"
 #include "output/picture_files.h"
 
@@ -106,6 +108,12 @@ QList<QCommandLineOption> batch_option_table() {
         value_option("strike-rule", "Strike by the right or left-hand rule (right).", "R"),
         value_option("lineation-tolerance", "Off-plane lineations projected up to (10).", "DEG"),
         value_option("inversion-result", "Reads an inversion result (.tlv, .bk4).", "FILE"),
+        value_option("invert", "Inverts the fault data into stress states.", "grid|linear"),
+        value_option("grid-step", "Grid: spacing g, 1..30 degrees (5).", "DEG"),
+        value_option("ratio-step", "Grid: stress-ratio step r, 0.01..0.5 (0.1).", "R"),
+        value_option("tolerance", "Grid: misfit tolerance t, 1..90 degrees (20).", "T"),
+        value_option("bootstrap", "Linear: bootstrap resamples, 0..100000 (1000).", "B"),
+        value_option("seed", "Linear: seed of the resamples (1).", "N"),
         value_option("stress", "Designates sigma1, sigma3, ratio; or best.", "AZ/PL,AZ/PL,PHI"),
         value_option("measure", "Misfit measure: slip or fry (slip).", "M"),
         value_option("bin-size", "Misfit bin size in degrees (10).", "N"),
@@ -119,18 +127,23 @@ QList<QCommandLineOption> batch_option_table() {
         value_option("theoretical-slip", "Theoretical slip layer: on or off.", "on|off"),
         value_option("model-faults", "Model faults layer: on or off.", "on|off"),
         value_option("designated-axes", "Designated axes layer: on or off (on).", "on|off"),
+        value_option("labels", "Labels on the pictures: on or off (on).", "on|off"),
+        value_option("write-result", "Writes the stress states as .tlv and .cgp.", "FILE"),
         value_option("write-misfit", "Writes misfits, normal and shear stresses.", "FILE"),
         value_option("write-theoretical", "Writes the theoretical slip data.", "FILE"),
         value_option("write-stress-tensor", "Writes the plotted stress states.", "FILE"),
         value_option("write-fault-data", "Writes the fault data as a fault-slip file.", "FILE"),
         value_option("write-table", "Writes data and misfits as CSV (or .json).", "FILE"),
         flag("statistics", "Prints the statistics of the stress states."),
+        flag("json", "Prints the statistics as one JSON object."),
         flag("list-fault-data", "Prints the fault data list."),
         value_option("plot-fault-data", "Draws the fault data: .emf .svg .pdf .png", "FILE"),
         value_option("plot-stress", "Draws the stress states.", "FILE"),
         value_option("plot-mohr", "Draws the Mohr diagram.", "FILE"),
         value_option("plot-histogram", "Draws the misfit histogram.", "FILE"),
+        value_option("format", "Picture format for a stream: emf svg pdf png.", "F"),
         value_option("png-scale", "Scale of PNG pictures, 0..8 (1).", "S"),
+        value_option("decimal-point", "Decimal point of files: locale or . (locale).", "locale|."),
         value_option("max-symbols", "Most stress symbols, else no output (10000000).", "N"),
         flag("strict", "Messages about the input fail the run."),
         flag("quiet", "Only problems on standard error."),
@@ -160,7 +173,9 @@ QString batch_man_page() {
         << roff(QStringLiteral(
                "Reads fault-slip data, field tables and inversion results, designates a stress "
                "state, writes the result files and draws the pictures of the window, for "
-               "scripts. What the window would show in a message box goes to standard error."))
+               "scripts. What the window would show in a message box goes to standard error. "
+               "A FILE of - is standard input for --fault-data and standard output for every "
+               "output; a picture written there needs --format."))
         << "\n.SH OPTIONS\n";
     for (const QCommandLineOption& option : batch_option_table()) {
         if (option.flags() & QCommandLineOption::HiddenFromHelp)
@@ -186,7 +201,10 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
     TBatchParse result;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(batch_description);
+    parser.setApplicationDescription(
+        batch_description +
+        QStringLiteral("\nA FILE of - is standard input for --fault-data and standard output "
+                       "for the outputs."));
     parser.addOptions(batch_option_table());
 
     if (!parser.parse(arguments)) {
@@ -247,10 +265,13 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
                 throw Failure{QStringLiteral("--%1 needs a table given with --fault-data")
                                   .arg(QLatin1String(option))};
 
+        if (const QString problem = parse_inversion_options(parser, o); !problem.isEmpty())
+            throw Failure{problem};
         if (is_set("stress")) {
             if (text("stress") == QStringLiteral("best")) {
-                if (o.inversion_result.isEmpty())
-                    throw Failure{QStringLiteral("--stress best needs --inversion-result")};
+                if (o.inversion_result.isEmpty() && !o.invert)
+                    throw Failure{
+                        QStringLiteral("--stress best needs --inversion-result or --invert")};
                 o.stress = TBatchStress::Best;
             } else {
                 const QString problem =
@@ -312,6 +333,7 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         o.theoretical_slip = on_off(parser, QStringLiteral("theoretical-slip"));
         o.model_faults = on_off(parser, QStringLiteral("model-faults"));
         o.designated_axes = on_off(parser, QStringLiteral("designated-axes"));
+        settings.plot_labels = on_off(parser, QStringLiteral("labels")).value_or(true);
 
         o.write_misfit = text("write-misfit");
         o.write_theoretical = text("write-theoretical");
@@ -319,6 +341,9 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         o.write_fault_data = text("write-fault-data");
         o.write_table = text("write-table");
         o.statistics = is_set("statistics");
+        o.json = is_set("json");
+        if (o.json && !o.statistics)
+            throw Failure{QStringLiteral("--json needs --statistics")};
         o.list_fault_data = is_set("list-fault-data");
         o.strict = is_set("strict");
         o.quiet = is_set("quiet");
@@ -326,11 +351,35 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
         o.plot_stress = text("plot-stress");
         o.plot_mohr = text("plot-mohr");
         o.plot_histogram = text("plot-histogram");
-        for (const char* name : {"plot-fault-data", "plot-stress", "plot-mohr", "plot-histogram"})
-            if (const QString path = text(name); !path.isEmpty() && !picture_format_of(path))
-                throw Failure{QStringLiteral("--%1: cannot tell the picture format of '%2': use "
-                                             ".emf, .svg, .pdf or .png")
-                                  .arg(QLatin1String(name), path)};
+        if (is_set("format")) {
+            const QStringList formats{QStringLiteral("emf"), QStringLiteral("svg"),
+                                      QStringLiteral("pdf"), QStringLiteral("png")};
+            const TPictureFormat by_index[] = {TPictureFormat::Emf, TPictureFormat::Svg,
+                                               TPictureFormat::Pdf, TPictureFormat::Png};
+            settings.picture_format =
+                by_index[formats.indexOf(choice(parser, QStringLiteral("format"), formats))];
+        }
+        // A name's extension tells the format; a stream's name ("-", /dev/stdout) has none.
+        for (const char* name : {"plot-fault-data", "plot-stress", "plot-mohr", "plot-histogram"}) {
+            const QString path = text(name);
+            if (path.isEmpty() || picture_format_of(path) || settings.picture_format)
+                continue;
+            if (is_standard_stream(path))
+                throw Failure{QStringLiteral("--%1: a picture written to standard output needs "
+                                             "--format emf, svg, pdf or png")
+                                  .arg(QLatin1String(name))};
+            throw Failure{QStringLiteral("--%1: cannot tell the picture format of '%2': use "
+                                         ".emf, .svg, .pdf or .png, or --format")
+                              .arg(QLatin1String(name), path)};
+        }
+        if (is_set("decimal-point")) {
+            if (choice(parser, QStringLiteral("decimal-point"),
+                       {QStringLiteral("locale"), QStringLiteral(".")}) == QStringLiteral("."))
+                settings.decimal_point = u'.';
+        }
+        if (is_standard_stream(o.fault_data) && is_standard_stream(o.inversion_result))
+            throw Failure{QStringLiteral("--fault-data and --inversion-result cannot both read "
+                                         "standard input")};
         if (is_set("png-scale")) {
             double scale = 0;
             if (!to_number(text("png-scale"), scale) || scale <= 0 || scale > 8)
@@ -342,23 +391,30 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
 
         // The menu's conditions, known before anything is read: a failed read ends the run.
         const bool fault_data = !o.fault_data.isEmpty() || !o.inversion_result.isEmpty();
-        const bool result_loaded = !o.inversion_result.isEmpty();
+        const bool result_loaded = !o.inversion_result.isEmpty() || o.invert;
+        o.write_result = text("write-result");
+        if (o.write_result == QStringLiteral("-")) // two files, one of them named after the other
+            throw Failure{QStringLiteral("--write-result needs a file name, not '-'")};
+        if (o.invert && !fault_data)
+            throw Failure{QStringLiteral("Fault Data must be loaded.")};
         const bool designated = o.stress != TBatchStress::None;
         if ((!o.write_misfit.isEmpty() || !o.write_theoretical.isEmpty()) &&
             !(fault_data && designated))
             throw Failure{QStringLiteral(
                 "Fault Data must be loaded AND\r\nStress State must be designated.")};
-        if ((!o.write_stress_tensor.isEmpty() || o.statistics) && !result_loaded)
+        if ((!o.write_stress_tensor.isEmpty() || !o.write_result.isEmpty() || o.statistics) &&
+            !result_loaded)
             throw Failure{QStringLiteral("Stress Tensor must be loaded.")};
         if ((o.list_fault_data || !o.write_fault_data.isEmpty() || !o.write_table.isEmpty()) &&
             !fault_data)
             throw Failure{QStringLiteral("Fault Data must be loaded.")};
 
-        const bool output = !o.write_misfit.isEmpty() || !o.write_theoretical.isEmpty() ||
-                            !o.write_stress_tensor.isEmpty() || !o.write_fault_data.isEmpty() ||
-                            !o.write_table.isEmpty() || o.statistics || o.list_fault_data ||
-                            !o.plot_fault_data.isEmpty() || !o.plot_stress.isEmpty() ||
-                            !o.plot_mohr.isEmpty() || !o.plot_histogram.isEmpty();
+        const bool output = !o.write_result.isEmpty() || !o.write_misfit.isEmpty() ||
+                            !o.write_theoretical.isEmpty() || !o.write_stress_tensor.isEmpty() ||
+                            !o.write_fault_data.isEmpty() || !o.write_table.isEmpty() ||
+                            o.statistics || o.list_fault_data || !o.plot_fault_data.isEmpty() ||
+                            !o.plot_stress.isEmpty() || !o.plot_mohr.isEmpty() ||
+                            !o.plot_histogram.isEmpty();
         if (!output && !fault_data)
             throw Failure{QStringLiteral("nothing to do: give a file to read or an output")};
     } catch (const Failure& failure) {

@@ -4,6 +4,7 @@
 
 #include "core/math_operations.h"
 #include "faults/table_reader.h"
+#include "session/inversion.h"
 #include "session/settings.h"
 
 #include <QString>
@@ -32,12 +33,17 @@ struct TBatchOptions {
     std::optional<bool> model_faults;
     std::optional<bool> designated_axes;
 
+    // The fault data inverted into the stress states, replacing any result read.
+    std::optional<TInversionSettings> invert;
+    QString write_result; // the stress states as a result (.tlv) with its CGP file beside
+
     QString write_misfit;
     QString write_theoretical;
     QString write_stress_tensor;
     QString write_fault_data;
     QString write_table; // .json: JSON, else CSV
     bool statistics = false;
+    bool json = false; // the statistics as one JSON object
     bool list_fault_data = false;
     QString plot_fault_data;
     QString plot_stress;

@@ -1,7 +1,9 @@
 #include "batch/batch_run.h"
 
+#include "batch/batch_inversion.h"
 #include "core/logger.h"
 #include "core/number_text.h"
+#include "core/output_file.h"
 #include "faults/fd_list_text.h"
 #include "session/session.h"
 #include "stress/st_statistics.h"
@@ -50,10 +52,12 @@ private:
     int count_ = 0;
 };
 
-// The drawing of many stress states, counted on a terminal's standard error, on one line.
+// Long work, the drawing or the reading of many stress states, counted on a terminal's standard
+// error, on one line.
 class TTerminalProgress : public TDrawProgress {
 public:
-    explicit TTerminalProgress(bool shown) : shown_(shown) {}
+    explicit TTerminalProgress(bool shown, const char* doing = "drawing the stress states")
+        : shown_(shown), doing_(doing) {}
     void begin(int total) override {
         total_ = total;
         timer_.start();
@@ -65,7 +69,7 @@ public:
         if (percent == last_)
             return;
         last_ = percent;
-        std::fprintf(stderr, "\r%s: drawing the stress states, %d %%", "quomtel-batch", percent);
+        std::fprintf(stderr, "\r%s: %s, %d %%", "quomtel-batch", doing_, percent);
         std::fflush(stderr);
     }
     void end() override {
@@ -76,6 +80,7 @@ public:
 
 private:
     bool shown_;
+    const char* doing_;
     int total_ = 0;
     int last_ = -1;
     QElapsedTimer timer_;
@@ -86,9 +91,27 @@ bool is_terminal(FILE* stream) {
 }
 
 // The data file held something, and not one datum came of it: a script must not take that
-// for a success (a UTF-16 file without a byte-order mark, a table of another layout).
+// for a success (a UTF-16 file without a byte-order mark, a table of another layout). Standard
+// input that gave nothing is a failure too: the program sending the data has likely failed.
 bool nothing_read(const TSession& session, const QString& path) {
-    return session.FD_loaded && session.FDSet.count() == 0 && QFileInfo(path).size() > 0;
+    return session.FD_loaded && session.FDSet.count() == 0 &&
+           (is_standard_stream(path) || QFileInfo(path).size() > 0);
+}
+
+// The reading of a result's states, told to the terminal's count in thousandths.
+// The second the count waits for runs from here, before the file is read.
+TIRReadProgress reading_progress(TTerminalProgress& progress) {
+    progress.begin(1000);
+    return [&progress](qint64 done, qint64 total) {
+        progress.advance(total > 0 ? int(1000 * done / total) : 0);
+        if (done >= total)
+            progress.end();
+    };
+}
+
+// The file named in messages: "-" reads as nothing a user would recognise.
+QString file_in_messages(const QString& path) {
+    return is_standard_stream(path) ? QStringLiteral("standard input") : path;
 }
 
 bool designate(TSession& session, const TBatchOptions& options) {
@@ -130,11 +153,16 @@ bool stress_plot_allowed(TSession& session, const TBatchOptions& options, Messag
 }
 
 void print_text(TSession& session, const TBatchOptions& options, QTextStream& out) {
-    if (options.statistics && session.ST_loaded)
-        for (const QString& line : stress_statistics_lines(session.STSet))
-            out << line << '\n';
+    const QChar point = decimal_point_to_write(session.settings);
+    if (options.statistics && session.ST_loaded) {
+        const TStressStatistics statistics = stress_statistics(session.STSet);
+        if (options.json)
+            out << stress_statistics_json(statistics) << '\n';
+        else
+            for (const QString& line : stress_statistics_lines(statistics, point))
+                out << line << '\n';
+    }
     if (options.list_fault_data && session.FD_loaded) {
-        const QChar point = locale_decimal_point();
         for (int k = 0; k < session.FDSet.count(); ++k)
             out << fd_list_line(session.FDSet.FDList[size_t(k)], k + 1, session.ST_designated,
                                 point)
@@ -150,6 +178,7 @@ bool write_outputs(TSession& session, const TBatchOptions& options, QTextStream&
     ok &= session.save_data_misfit(options.write_misfit);
     ok &= session.save_data_theoretical(options.write_theoretical);
     ok &= session.save_data_stress_tensor(options.write_stress_tensor);
+    ok &= session.save_inversion_result(options.write_result);
     ok &= session.save_data_fault_data(options.write_fault_data);
     ok &= session.save_data_table(options.write_table);
     print_text(session, options, out);
@@ -208,10 +237,12 @@ int run_batch(const TBatchOptions& options, Messages& messages, QTextStream& out
     session.settings = options.settings;
     session.set_measure(options.settings.misfitmeasure); // the histogram's axis follows
     // As in the window: a fault data file opened after the result replaces its fault data.
-    run.set_file(options.inversion_result);
-    if (!options.inversion_result.isEmpty() && !session.read_IR(options.inversion_result))
+    run.set_file(file_in_messages(options.inversion_result));
+    TTerminalProgress reading(!options.quiet && is_terminal(stderr), "reading the stress states");
+    if (!options.inversion_result.isEmpty() &&
+        !session.read_IR(options.inversion_result, reading_progress(reading)))
         return batch_failed;
-    run.set_file(options.fault_data);
+    run.set_file(file_in_messages(options.fault_data));
     if (!options.fault_data.isEmpty()) {
         if (!(options.fault_data_table ? session.read_table(options.fault_data, options.table,
                                                             QStringLiteral("with --columns"))
@@ -223,6 +254,8 @@ int run_batch(const TBatchOptions& options, Messages& messages, QTextStream& out
         }
     }
     run.set_file(QString());
+    if (!run_batch_inversion(session, options, !options.quiet && is_terminal(stderr)))
+        return batch_failed; // nothing written
     if (!designate(session, options))
         return batch_failed;
     override_layers(session, options);

@@ -408,10 +408,17 @@ QString align_right(const QString& text, int width) {
 
 namespace {
 
+// The characters taken for the decimal point: one, or for numbers that travel between locales
+// every separator a locale writes (a full stop, a comma, the Arabic separator) and the locale's.
+struct TPoints {
+    QChar first, second, third, fourth;
+    bool has(QChar c) const { return c == first || c == second || c == third || c == fourth; }
+};
+
 // Checks the token's shape and copies it with "." as the point into out, which has room for
 // the token; length receives what was written. magnitude receives the decimal position of the
 // leading non-zero digit (0 when there is none), to tell overflow from underflow.
-bool to_c_number(QStringView text, QChar decimal_point, char* out, qsizetype& length,
+bool to_c_number(QStringView text, TPoints points, char* out, qsizetype& length,
                  long long& magnitude) {
     char* const begin = out;
     const qsizetype n = text.size();
@@ -433,7 +440,7 @@ bool to_c_number(QStringView text, QChar decimal_point, char* out, qsizetype& le
         ++mantissa_digits;
         ++i;
     }
-    if (i < n && text[i] == decimal_point) {
+    if (i < n && points.has(text[i])) {
         *out++ = '.';
         ++i;
         while (is_digit(i)) {
@@ -474,7 +481,7 @@ bool to_c_number(QStringView text, QChar decimal_point, char* out, qsizetype& le
     return true;
 }
 
-template <typename T> bool text_to(QStringView text, T& out, QChar decimal_point) {
+template <typename T> bool text_to(QStringView text, T& out, TPoints points) {
     // The copy is never longer than the token; the numbers of a file fit the array.
     std::array<char, 64> small;
     std::string large;
@@ -485,7 +492,7 @@ template <typename T> bool text_to(QStringView text, T& out, QChar decimal_point
     }
     qsizetype length = 0;
     long long magnitude = 0;
-    if (!to_c_number(text, decimal_point, c_text, length, magnitude))
+    if (!to_c_number(text, points, c_text, length, magnitude))
         return false;
     T value{};
     const char* end = c_text + length;
@@ -509,7 +516,7 @@ bool text_to_double(QStringView text, double& out) {
 }
 
 bool text_to_double(QStringView text, double& out, QChar decimal_point) {
-    return text_to(text, out, decimal_point);
+    return text_to(text, out, TPoints{decimal_point, decimal_point, decimal_point, decimal_point});
 }
 
 bool text_to_float(QStringView text, float& out) {
@@ -517,5 +524,17 @@ bool text_to_float(QStringView text, float& out) {
 }
 
 bool text_to_float(QStringView text, float& out, QChar decimal_point) {
-    return text_to(text, out, decimal_point);
+    return text_to(text, out, TPoints{decimal_point, decimal_point, decimal_point, decimal_point});
+}
+
+bool text_to_float_any_point(QStringView text, float& out, QChar locale_point) {
+    return text_to(text, out, TPoints{u'.', u',', u'\u066B', locale_point});
+}
+
+QByteArray shortest_float_text(float value) {
+    if (!std::isfinite(value))
+        return QByteArray();
+    std::array<char, 32> buffer{};
+    const auto res = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return QByteArray(buffer.data(), qsizetype(res.ptr - buffer.data()));
 }

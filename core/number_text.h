@@ -41,3 +41,11 @@ bool text_to_double(QStringView text, double& out);
 bool text_to_double(QStringView text, double& out, QChar decimal_point);
 bool text_to_float(QStringView text, float& out);
 bool text_to_float(QStringView text, float& out, QChar decimal_point);
+// The same for a number of a fault-slip or result file, which may have been written under any
+// locale: a full stop, a comma, the Arabic decimal separator and the locale's own (locale_point)
+// all count as the decimal point. A token there never holds a thousands separator.
+bool text_to_float_any_point(QStringView text, float& out, QChar locale_point);
+
+// The shortest text that reads back as the same single, with a full stop ("" when not finite):
+// for files other programs read.
+QByteArray shortest_float_text(float value);

@@ -1,12 +1,12 @@
 #include "core/text_file.h"
 
 #include "core/huge_pages.h"
+#include "core/output_file.h"
 #include "core/string_operations.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -21,6 +21,7 @@
 
 #if defined(Q_OS_UNIX)
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -260,6 +261,66 @@ QByteArray read_whole(QFile& file, qint64 size) {
     return bytes;
 }
 
+// The descriptor of standard input, or of a pipe a shell handed over (<(...)), that the path
+// names; -1 for a path to be opened, a regular file behind such a name included. A named pipe is
+// opened as any device is, and refused: nobody may ever write to it.
+int stream_to_read(const QString& path) {
+    const int fd = named_descriptor(path, true);
+#if defined(Q_OS_UNIX)
+    struct stat s {};
+    if (fd >= 0 && !is_standard_stream(path) && ::fstat(fd, &s) == 0 && S_ISREG(s.st_mode))
+        return -1;
+#endif
+    return fd;
+}
+
+// The bytes of a stream as they come, up to the size a file may have; its size is not known
+// before. A terminal is refused: the reading would wait for somebody typing.
+TFileReadResult read_stream(QFile& file, const QString& path) {
+    TFileReadResult result;
+#if defined(Q_OS_UNIX)
+    if (isatty(file.handle())) {
+        result.error = QStringLiteral("Cannot read file [%1]: it is a terminal; send the data "
+                                      "through a pipe or from a file.")
+                           .arg(path);
+        return result;
+    }
+#endif
+    const qint64 limit = readable_file_size_limit();
+    constexpr qsizetype chunk = qsizetype(1) << 16;
+    QByteArray& bytes = result.bytes;
+    try {
+        for (;;) {
+            const qsizetype at = bytes.size();
+            if (bytes.capacity() < at + chunk)
+                bytes.reserve(std::max(2 * bytes.capacity(), at + chunk));
+            bytes.resize(at + chunk);
+            const qint64 n = file.read(bytes.data() + at, chunk);
+            bytes.resize(at + std::max<qint64>(n, 0));
+            if (n <= 0)
+                break;
+            if (bytes.size() > limit) {
+                result.error = file_too_large_message(path, bytes.size());
+                result.too_large = true;
+                bytes = QByteArray();
+                return result;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        result.error = file_too_large_message(path, bytes.size());
+        result.too_large = true;
+        bytes = QByteArray();
+        return result;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        result.error = QStringLiteral("Cannot read file [%1]: %2").arg(path, file.errorString());
+        bytes = QByteArray();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
 } // namespace
 
 QStringList decode_text_lines(const QByteArray& bytes) {
@@ -317,11 +378,19 @@ QString file_too_large_message(const QString& path, qint64 size) {
 
 TFileReadResult read_file_bytes(const QString& path) {
     TFileReadResult result;
+    if (const int fd = stream_to_read(path); fd >= 0) {
+        QFile in;
+        if (!in.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            result.error = QStringLiteral("Cannot open file [%1]: %2").arg(path, in.errorString());
+            return result;
+        }
+        return read_stream(in, path);
+    }
     if (QFileInfo(path).isDir()) {
         result.error = QStringLiteral("Cannot read file [%1]: it is a folder.").arg(path);
         return result;
     }
-    // A device or pipe would block the reading or fill the memory.
+    // A device would block the reading or fill the memory.
     if (QFileInfo info(path); info.exists() && !info.isFile()) {
         result.error = QStringLiteral("Cannot read file [%1]: it is not a regular file.").arg(path);
         return result;
@@ -548,31 +617,24 @@ bool write_file_atomically(const QString& path, const QByteArray& bytes, QString
             *error = QStringLiteral("Cannot write file [%1]: %2").arg(path, reason);
         return false;
     };
-    // A folder, device or pipe is no file to replace: the rename below would put a plain file
-    // in place of a device node (root may write to /dev) and report success.
-    if (const QFileInfo info(path); info.exists() && !info.isFile())
-        return fail(info.isDir() ? QStringLiteral("it is a folder.")
-                                 : QStringLiteral("it is not a regular file."));
-    // The bytes go to a temporary file beside the target, which replaces the target only once
-    // it is complete; writing in place would destroy the old file on a failure.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    // Unbuffered: a buffered file is written out only by commit(), which then renames a
-    // truncated file into place when the disk fills, and reports success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(file.errorString());
+    // A folder is refused, a stream written directly (a rename would put a plain file in place
+    // of a device node, which root may write to), a file replaced once the bytes are complete.
+    TOutputFile file(path);
+    QString reason;
+    if (!file.open(reason))
+        return fail(reason);
     // A write stopped short by a full disk takes the rest again, to learn why.
     for (qsizetype done = 0; done < bytes.size();) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        const qint64 n = file.device().write(bytes.constData() + done, bytes.size() - done);
         if (n <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
+            reason = file.device().errorString();
+            file.cancel();
             return fail(reason);
         }
         done += n;
     }
-    if (!file.commit())
-        return fail(file.errorString());
+    if (!file.commit(reason))
+        return fail(reason);
     if (error)
         error->clear();
     return true;

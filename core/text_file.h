@@ -37,7 +37,9 @@ struct TFileReadResult {
 
 // The bytes of a regular file, refused with file_too_large_message when it is beyond
 // readable_file_size_limit() or the memory runs out while it is read; the reasons are those of
-// read_text_lines.
+// read_text_lines. "-" and /dev/stdin are standard input, and /dev/fd/N a descriptor (a pipe a
+// shell hands over with <(...)): read to their end, within the same limit. A terminal is
+// refused, and so are named pipes and other devices, which might never end.
 TFileReadResult read_file_bytes(const QString& path);
 
 // The lines of a file's bytes, decoded and split exactly as decode_text_lines does it, handed
@@ -95,5 +97,6 @@ inline void end_text_line(QByteArray& bytes) {
     bytes.append("\r\n", 2);
 }
 
-// Replaces the file at path with bytes, atomically as above.
+// Replaces the file at path with bytes, atomically as above; a stream ("-" for standard output,
+// /dev/stdout, a pipe, a device) is written directly (see TOutputFile).
 bool write_file_atomically(const QString& path, const QByteArray& bytes, QString* error);

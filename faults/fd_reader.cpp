@@ -92,8 +92,8 @@ TTokenStatus read_number(LineTokens& tokens, qsizetype at, float& out,
                          const TFDLineContext& context) {
     if (!tokens.has(at))
         return TTokenStatus::Missing;
-    return text_to_float(tokens[at], out, context.decimal_point) ? TTokenStatus::Ok
-                                                                 : TTokenStatus::Invalid;
+    return text_to_float_any_point(tokens[at], out, context.decimal_point) ? TTokenStatus::Ok
+                                                                           : TTokenStatus::Invalid;
 }
 
 // Reads an orientation from two tokens, in token order, so that the first fault of a line

@@ -26,7 +26,9 @@ struct TFDLineContext {
     EventLog* log = nullptr;
     Messages* messages = nullptr;
     bool orientation_error = false;
-    QChar decimal_point = locale_decimal_point(); // looked up once per file
+    // The locale's, looked up once per file; a full stop and a comma count as well, so that a
+    // file written under any locale reads here.
+    QChar decimal_point = locale_decimal_point();
     TFDLineNotes* notes = nullptr;
 };
 

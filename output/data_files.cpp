@@ -91,10 +91,10 @@ bool nothing_to_do(const QString& path, QString* error) {
 
 bool save_data_misfit(const QString& path, const TFaultDataSet& FDSet,
                       const QString& FD_loaded_filename, const TStressTensor& designated,
-                      TMifitMeasure measure, QString* error) {
+                      TMifitMeasure measure, QString* error, QChar decimal_point) {
     if (nothing_to_do(path, error))
         return true;
-    const TFormats formats(locale_decimal_point());
+    const TFormats formats(decimal_point);
     const double worst = max_misfit(measure);
     QByteArray bytes;
     bytes.reserve(qsizetype(FDSet.count()) * 80 + 256);
@@ -114,10 +114,10 @@ bool save_data_misfit(const QString& path, const TFaultDataSet& FDSet,
 
 bool save_data_theoretical(const QString& path, const TFaultDataSet& theoretical,
                            const QString& FD_loaded_filename, const TStressTensor& designated,
-                           QString* error) {
+                           QString* error, QChar decimal_point) {
     if (nothing_to_do(path, error))
         return true;
-    const TFormats formats(locale_decimal_point());
+    const TFormats formats(decimal_point);
     QByteArray bytes;
     bytes.reserve(qsizetype(theoretical.count()) * 32 + 256);
     for (int k = 0; k < theoretical.count(); ++k) {
@@ -137,10 +137,9 @@ bool save_data_theoretical(const QString& path, const TFaultDataSet& theoretical
 }
 
 bool save_data_fault_data(const QString& path, const TFaultDataSet& set,
-                          const QString& FD_loaded_filename, QString* error) {
+                          const QString& FD_loaded_filename, QString* error, QChar decimal_point) {
     if (nothing_to_do(path, error))
         return true;
-    const QChar decimal_point = locale_decimal_point();
     QByteArray bytes;
     bytes.reserve(qsizetype(set.count()) * 32 + 64);
     append_text_line(bytes, QStringLiteral("# fault data from %1").arg(FD_loaded_filename));

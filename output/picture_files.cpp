@@ -1,5 +1,6 @@
 #include "output/picture_files.h"
 
+#include "core/output_file.h"
 #include "core/text_file.h"
 #include "output/emf_recorder.h"
 #include "plot/picture_parts.h"
@@ -9,7 +10,6 @@
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cmath>
@@ -221,21 +221,17 @@ private:
 
 bool write_svg_picture(const QString& path, QSize logical, const TPictureDrawing& draw,
                        int symbols_per_part, QString* error) {
-    // A folder, device or pipe is no file to replace.
-    if (const QFileInfo info(path); info.exists() && !info.isFile())
-        return fail(path,
-                    info.isDir() ? QStringLiteral("it is a folder.")
-                                 : QStringLiteral("it is not a regular file."),
-                    error);
-    // Written beside the target, which it replaces only once complete: no half file.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(path, file.errorString(), error);
-    TSvgInParts svg(file, logical, svg_text(QFileInfo(path).completeBaseName()), symbols_per_part);
+    // Written beside the target, which it replaces only once complete: no half file. A stream
+    // is written as the parts come.
+    TOutputFile file(path);
+    QString reason;
+    if (!file.open(reason))
+        return fail(path, reason, error);
+    TSvgInParts svg(file.device(), logical, svg_text(QFileInfo(path).completeBaseName()),
+                    symbols_per_part);
     QPainter canvas;
     if (!svg.begin(canvas)) {
-        file.cancelWriting();
+        file.cancel();
         return fail(path, QStringLiteral("the SVG picture could not be started"), error);
     }
     {
@@ -244,12 +240,12 @@ bool write_svg_picture(const QString& path, QSize logical, const TPictureDrawing
         draw(canvas);
     }
     if (!svg.end(canvas)) {
-        const QString reason = svg.error().isEmpty() ? file.errorString() : svg.error();
-        file.cancelWriting();
+        reason = svg.error().isEmpty() ? file.device().errorString() : svg.error();
+        file.cancel();
         return fail(path, reason, error);
     }
-    if (!file.commit())
-        return fail(path, file.errorString(), error);
+    if (!file.commit(reason))
+        return fail(path, reason, error);
     if (error)
         error->clear();
     return true;

@@ -85,7 +85,8 @@ QString cgp_path_for_result(const QString& result_path) {
 }
 
 bool save_inversion_result(const QString& result_path, const TFaultDataSet& data,
-                           const std::vector<TInversionCandidate>& candidates, QString* error) {
+                           const std::vector<TInversionCandidate>& candidates, QString* error,
+                           QChar decimal_point) {
     const QString cgp_path = cgp_path_for_result(result_path);
     const QString cgp_name = QFileInfo(cgp_path).fileName();
     if (QFileInfo(result_path).suffix().compare(QStringLiteral("cgp"), Qt::CaseInsensitive) == 0)
@@ -110,7 +111,6 @@ bool save_inversion_result(const QString& result_path, const TFaultDataSet& data
                "\r\n";
     }
 
-    const QChar decimal_point = locale_decimal_point();
     QStringList lines;
     for (const TFaultData& fd : data.FDList) {
         if (fd.SDList.empty())

@@ -5,6 +5,7 @@
 // it with the principal axes and the stress ratio of each state. read_inversion_result reads
 // back exactly the data and the states written.
 
+#include "core/number_text.h"
 #include "faults/fd_classes.h"
 #include "stress/inversion_common.h"
 
@@ -17,7 +18,7 @@ QString cgp_path_for_result(const QString& result_path);
 
 // Writes the result at result_path and its CGP file at cgp_path_for_result(result_path), the
 // candidates numbered in the order given, each with its fitness line. Every datum with an
-// alternative is written in the fault-datum line format with the decimal point of the locale,
+// alternative is written in the fault-datum line format with the given decimal point,
 // and every number with the digits it needs to read back as the same single; the data of the
 // readers (whose second nodal planes and further Sen alternatives are the ones the reader
 // makes) thus read back identical, and so do candidates in whole degrees. The CGP file is
@@ -26,4 +27,5 @@ QString cgp_path_for_result(const QString& result_path);
 // also for no candidate of positive fitness, a path ending in .cgp, or a number that is not
 // finite.
 bool save_inversion_result(const QString& result_path, const TFaultDataSet& data,
-                           const std::vector<TInversionCandidate>& candidates, QString* error);
+                           const std::vector<TInversionCandidate>& candidates, QString* error,
+                           QChar decimal_point = locale_decimal_point());

@@ -28,13 +28,13 @@ void append_data_line(QByteArray& bytes, const TStressTensor& st, int k, const T
 } // namespace
 
 bool save_data_stress_tensor(const QString& path, const TStressStates& states,
-                             const QString& ST_loaded_filename, float ef, QString* error) {
+                             const QString& ST_loaded_filename, float ef, QString* error,
+                             QChar point) {
     if (path.isEmpty()) {
         if (error)
             error->clear();
         return true;
     }
-    const QChar point = locale_decimal_point();
     const QString rule = QStringLiteral("# ");
     const QStringList header{
         QStringLiteral("# Stress states plotted on QMT"),

@@ -1,6 +1,7 @@
 #include "plot/fd_plot.h"
 
 #include "plot/fd_plot_raster.h"
+#include "plot/plot_labels.h"
 
 #include <cmath>
 
@@ -134,9 +135,11 @@ void draw_FD_datum(QPainter& canvas, const TBaseCircle& circle, TProjection proj
         draw_tangent_datum(canvas, circle, projection, symb, fd);
 }
 
-void draw_FD_frame(QPainter& canvas, const TFDPlotStyles& styles) {
+void draw_FD_frame(QPainter& canvas, const TFDPlotStyles& styles, bool labels) {
     clear_canvas(canvas, fd_plot_size, fd_plot_size);
     draw_base_circle(canvas, styles.basecircle);
+    if (labels)
+        draw_north_label(canvas, styles.basecircle);
 }
 
 void draw_FD_set(QPainter& canvas, const TFDPlotStyles& styles, TProjection projection,
@@ -189,7 +192,7 @@ std::array<QPoint, 11> make_star5() {
 
 void draw_FD_plot(QPainter& canvas, const TFDPlotStyles& styles, const TFDPlotLayers& layers,
                   TFDRoute route) {
-    draw_FD_frame(canvas, styles);
+    draw_FD_frame(canvas, styles, layers.labels);
     if (route == TFDRoute::Auto && FD_raster_route_applies(canvas, styles)) {
         draw_FD_layers_raster(canvas, styles, layers);
         return;

@@ -28,8 +28,8 @@ void set_FD_plot_styles(TFDPlotStyles& styles);
 
 inline constexpr int fd_plot_size = 1000;
 
-// White picture and the net.
-void draw_FD_frame(QPainter& canvas, const TFDPlotStyles& styles);
+// White picture and the net; with labels, "N" over it.
+void draw_FD_frame(QPainter& canvas, const TFDPlotStyles& styles, bool labels = false);
 
 // Which style a set is drawn with.
 enum class TFDSetRole { Loaded, Model, Theoretical };
@@ -74,6 +74,7 @@ struct TFDPlotLayers {
     const TFaultDataSet* loaded = nullptr;
     int selected = -1;
     const TFaultDataSet* theoretical = nullptr;
+    bool labels = false; // "N" over the net
 };
 
 // Frame, model faults, axis stars, data, theoretical slip: later layers paint over earlier ones.

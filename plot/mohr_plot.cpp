@@ -1,6 +1,7 @@
 #include "plot/mohr_plot.h"
 
 #include "plot/picture_parts.h"
+#include "plot/plot_labels.h"
 
 #include <cstddef>
 
@@ -54,9 +55,25 @@ void plot_Mohr(QPainter& canvas, const TMohrPlotStyles& styles, const TFaultData
     }
 }
 
+void draw_Mohr_labels(QPainter& canvas, const TMohrPlotStyles& styles, int max_misfit) {
+    constexpr int axis_pixels = 32;
+    const TCoordAxes2D& axes = styles.coordaxes;
+    const QPoint normal_end = axes_to_canvas({axes.max.x, 0}, axes);
+    const QPoint shear_end = axes_to_canvas({0, axes.max.y}, axes);
+    draw_label(canvas, QStringLiteral("σn"), normal_end + QPoint(0, 12),
+               Qt::AlignHCenter | Qt::AlignTop, axis_pixels);
+    draw_label(canvas, QStringLiteral("τ"), shear_end - QPoint(0, 10),
+               Qt::AlignHCenter | Qt::AlignBottom, axis_pixels);
+    // Right of every point: normal stresses reach 1 at most, the axis runs on to 1.1.
+    const QPoint bar_corner = axes_to_canvas({1.02f, 0.68f}, axes);
+    draw_misfit_colour_bar(canvas, QRect(bar_corner.x(), bar_corner.y(), 26, 400), max_misfit);
+}
+
 void draw_Mohr_diagram(QPainter& canvas, const TMohrPlotStyles& styles, const TFaultDataSet* set,
-                       const TStressTensor* st, int max_misfit) {
+                       const TStressTensor* st, int max_misfit, bool labels) {
     draw_Mohr_frame(canvas, styles);
+    if (labels)
+        draw_Mohr_labels(canvas, styles, max_misfit);
     if (set != nullptr && st != nullptr)
         plot_Mohr(canvas, styles, *set, *st, max_misfit);
 }

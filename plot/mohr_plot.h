@@ -29,6 +29,11 @@ void draw_Mohr_frame(QPainter& canvas, const TMohrPlotStyles& styles);
 void plot_Mohr(QPainter& canvas, const TMohrPlotStyles& styles, const TFaultDataSet& set,
                const TStressTensor& st, int max_misfit);
 
-// Frame, and the plot when both the data and a designated stress state are given.
+// "σn" and "τ" at the ends of the axes, and the bar of the points' colours from misfit 0 to
+// max_misfit to the right of the circles.
+void draw_Mohr_labels(QPainter& canvas, const TMohrPlotStyles& styles, int max_misfit);
+
+// Frame, its labels if asked for, and the plot when both the data and a designated stress state
+// are given.
 void draw_Mohr_diagram(QPainter& canvas, const TMohrPlotStyles& styles, const TFaultDataSet* set,
-                       const TStressTensor* st, int max_misfit);
+                       const TStressTensor* st, int max_misfit, bool labels = false);

@@ -1,6 +1,7 @@
 #include "plot/st_plot.h"
 
 #include "plot/fd_symbols.h"
+#include "plot/plot_labels.h"
 #include "plot/st_raster.h"
 
 #include <algorithm>
@@ -67,6 +68,22 @@ void draw_box(QPainter& canvas, const TCircleBox& b) {
     draw_ellipse_box(canvas, b.left, b.top, b.right, b.bottom);
 }
 
+// In the outer top corners the tadpoles of neither net reach, clear of the legends between the
+// nets; the scale's ends just under the scale.
+void draw_stress_plot_labels(QPainter& canvas, const TSTPlotStyles& styles, int scale_bottom) {
+    constexpr int title_pixels = 44, end_pixels = 26, margin = 16;
+    draw_label(canvas, QStringLiteral("σ1"), QPoint(margin, 4), Qt::AlignLeft | Qt::AlignTop,
+               title_pixels);
+    draw_label(canvas, QStringLiteral("σ3"), QPoint(st_plot_width - margin, 4),
+               Qt::AlignRight | Qt::AlignTop, title_pixels);
+    draw_north_label(canvas, styles.basecircle[0]);
+    draw_north_label(canvas, styles.basecircle[1]);
+    draw_label(canvas, QStringLiteral("0"), QPoint(scale_left, scale_bottom + 2),
+               Qt::AlignHCenter | Qt::AlignTop, end_pixels);
+    draw_label(canvas, QStringLiteral("1"), QPoint(scale_right, scale_bottom + 2),
+               Qt::AlignHCenter | Qt::AlignTop, end_pixels);
+}
+
 } // namespace
 
 void setup_stress_plot_styles(TSTPlotStyles& styles) {
@@ -124,15 +141,18 @@ void draw_stress_plot_frame(QPainter& canvas, const TSTPlotStyles& styles,
         draw_size_legend(canvas, styles.basecircle[0], W, H, 0.4f, 0.6f, 0.1f, 0.4f,
                          styles.symbST_size_legend, max_Ln, numbers.min_Ln_show, numbers.max_Le,
                          numbers.min_Le);
+    if (settings.labels)
+        draw_stress_plot_labels(canvas, styles, nearest(double(H) * 0.96));
 }
 
-void draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
+bool draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
                         const TSTDrawSettings& settings, std::span<const TStressTensor> STSet,
-                        float max_Ln, const TPlottedNumbers& numbers, const TSTProgress& progress) {
+                        float max_Ln, const TPlottedNumbers& numbers, const TSTProgress& progress,
+                        std::stop_token stop) {
     draw_stress_plot_frame(canvas, styles, settings, max_Ln, numbers);
     set_random_seed(0); // after the legends, which draw from the generator as well
-    if (draw_tadpoles_on_raster(canvas, styles, settings, STSet, progress))
-        return;
+    if (draw_tadpoles_on_raster(canvas, styles, settings, STSet, progress, 0, stop))
+        return !stop.stop_requested();
     // A working copy takes the colour of each state; the pen and brush change only when the
     // colour does, which keeps sorted neighbours of equal ratio cheap.
     TStressSymbolSpec symb = styles.symbST;
@@ -143,6 +163,8 @@ void draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
         const int k = symbol_count(st.Le);
         if (k < 1)
             continue;
+        if (stop.stop_requested())
+            return false;
         const TColorValue c = settings.color ? rainbow_color(st.sr) : gray_color(st.sr);
         if (c != current) {
             const QColor colour = color_from_value(c);
@@ -159,6 +181,7 @@ void draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
         if (progress)
             progress(drawn);
     }
+    return !stop.stop_requested();
 }
 
 Tsigma1or3 net_under_cursor(QPoint p) {

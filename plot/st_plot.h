@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <span>
+#include <stop_token>
 
 inline constexpr int st_plot_width = 2000;
 inline constexpr int st_plot_height = 1000;
@@ -37,6 +38,7 @@ struct TSTDrawSettings {
     float df = 1.0f;          // dispersion of the copies with Num
     bool tadpole_tail = true; // CheckBoxTadpoleTail
     bool color = true;        // CheckBoxCLGS: colour, else grey
+    bool labels = false;      // the nets' names, their north marks and the scale's ends
 };
 
 // What update_plotted_numbers derives; the defaults are the view's values before a load.
@@ -52,7 +54,8 @@ TPlottedNumbers update_plotted_numbers(std::span<TStressTensor> STSet, float ef,
                                        float max_Ln, float min_Ln_nonzero);
 
 // White picture, both nets, colour scale, plunge legend and (Siz only) the size legend, whose
-// labels run from max_Ln down to the threshold.
+// labels run from max_Ln down to the threshold; with settings.labels, "σ1" and "σ3" at the outer
+// top corners, "N" over each net and "0" and "1" under the ends of the colour scale.
 void draw_stress_plot_frame(QPainter& canvas, const TSTPlotStyles& styles,
                             const TSTDrawSettings& settings, float max_Ln,
                             const TPlottedNumbers& numbers);
@@ -64,11 +67,13 @@ using TSTProgress = std::function<void(int drawn)>;
 // The frame, then every state with Le >= 1 in list order, so later (fitter) states lie on top.
 // Resets the random seed to 0 first: the same data give the same picture. On a plain raster
 // image the tadpoles are painted from the last back to the first instead (st_raster.h), to the
-// same pixels.
-void draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
+// same pixels. stop is looked at between states (and within a state of very many copies) on
+// the drawing threads; once it is requested the drawing ends early. Returns false when a stop
+// was requested: the picture may then lack any of the states.
+bool draw_stress_states(QPainter& canvas, const TSTPlotStyles& styles,
                         const TSTDrawSettings& settings, std::span<const TStressTensor> STSet,
                         float max_Ln, const TPlottedNumbers& numbers,
-                        const TSTProgress& progress = {});
+                        const TSTProgress& progress = {}, std::stop_token stop = {});
 
 // Region tests on picture points.
 Tsigma1or3 net_under_cursor(QPoint p); // sigma1 left of x = 1000

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -147,8 +148,10 @@ public:
         }
     }
 
-    // The copies of this net, the last first; told state_done after each state shown.
-    template <class StateDone> void draw(StateDone&& state_done) {
+    // The copies of this net, the last first; told state_done after each state shown. Ends
+    // early once stop is requested.
+    template <class StateDone> void draw(StateDone&& state_done, std::stop_token stop) {
+        stop_ = std::move(stop);
         const bool num = picture_.settings.emphasis == TEmphasis::Num;
         const std::span<const TStressTensor> states = picture_.states;
         for (std::size_t i = states.size(); i-- > 0;) {
@@ -156,6 +159,8 @@ public:
             const int k = symbol_count(st.Le);
             if (k < 1)
                 continue;
+            if (stop_.stop_requested())
+                return;
             const std::uint64_t values = 2 * std::uint64_t(num ? k : 1);
             if (net_ == 0)
                 random_.skip(values); // those of the sigma3 net, drawn after
@@ -288,6 +293,9 @@ private:
         }
         QRgb colour = 0;
         for (int k = l.copies; k > 0; --k) {
+            // A state of millions of copies is stopped within it as well.
+            if (k % 4096 == 0 && stop_.stop_requested())
+                return;
             const double rho2 = random_.previous();
             const double rho1 = random_.previous();
             QPoint head = moved_head(l, rho1, rho2);
@@ -321,6 +329,7 @@ private:
     QRgb sh_pen_, sh_brs_;
     std::vector<QRgb> shared_colour_;
     std::vector<int> shared_state_;
+    std::stop_token stop_;
 };
 
 int saturated_sum(int a, int b) {
@@ -386,7 +395,7 @@ TPixelBox net_reach(const TSTPlotStyles& styles, TEmphasis emphasis, int net, in
 
 bool draw_tadpoles_on_raster(QPainter& canvas, const TSTPlotStyles& styles,
                              const TSTDrawSettings& settings, std::span<const TStressTensor> STSet,
-                             const TSTProgress& progress, int threads) {
+                             const TSTProgress& progress, int threads, std::stop_token stop) {
     const std::optional<TStampImage> image = TStampImage::of(canvas);
     const TStressSymbolSpec& symb = styles.symbST;
     if (!image || !tadpoles_can_be_copied(canvas, symb) || !TStampCache::usable(symb.sh_pen) ||
@@ -429,11 +438,15 @@ bool draw_tadpoles_on_raster(QPainter& canvas, const TSTPlotStyles& styles,
     };
     // The nets are drawn by themselves, on two threads or one after the other.
     if (parallel) {
-        std::jthread helper([&second] { second.draw([] {}); });
-        first.draw(step);
+        std::jthread helper([&second, stop] { second.draw([] {}, stop); });
+        first.draw(step, stop);
     } else {
-        first.draw(step);
-        second.draw(step);
+        first.draw(step, stop);
+        second.draw(step, stop);
+    }
+    if (stop.stop_requested()) {
+        set_random_seed(last_seed);
+        return true; // the nets are not joined: the picture is given up
     }
 
     // Where both nets painted, the later state wins; the sigma3 net's copies of a state come

@@ -14,9 +14,17 @@
 
 namespace {
 
-TPictureFormat format_by_name(const QString& path) {
-    return picture_format_of(path).value_or(TPictureFormat::Emf);
-}
+// Passes a drawing's progress on without its stop request: a file holds a picture drawn whole.
+class TWholeDrawing : public TDrawProgress {
+public:
+    explicit TWholeDrawing(TDrawProgress* progress) : progress_(progress) {}
+    void begin(int total) override { progress_->begin(total); }
+    void advance(int done) override { progress_->advance(done); }
+    void end() override { progress_->end(); }
+
+private:
+    TDrawProgress* progress_;
+};
 
 } // namespace
 
@@ -62,6 +70,10 @@ bool TSession::read_FD(const QString& path) {
 }
 
 bool TSession::read_IR(const QString& path) {
+    return read_IR(path, {});
+}
+
+bool TSession::read_IR(const QString& path, const TIRReadProgress& progress) {
     if (path.isEmpty())
         return false;
     QByteArray bytes;
@@ -85,7 +97,7 @@ bool TSession::read_IR(const QString& path) {
     };
     const TIRReadResult result =
         read_inversion_result(bytes, path, QCoreApplication::applicationDirPath(), fault_data,
-                              read_states, log_, messages_, show_fault_data);
+                              read_states, log_, messages_, show_fault_data, progress);
     bytes = QByteArray();
     if (result.outcome == TIROutcome::TooLarge && !fault_data_shown) {
         messages_.show(ir_failure_message(result)); // both keep what they held
@@ -264,6 +276,10 @@ void TSession::set_designated_axes(bool on) {
     change_setting(settings.designated_axes, on);
 }
 
+void TSession::set_plot_labels(bool on) {
+    change_setting(settings.plot_labels, on);
+}
+
 void TSession::set_measure(TMifitMeasure measure) {
     set_misfit_axis_range(chart, measure);
     emit histogram_changed();
@@ -288,6 +304,7 @@ TFDPlotLayers TSession::FD_plot_layers(int selected) {
     if (ST_designated && settings.designated_axes)
         layers.designated_axes = TPrincipalAxisOrientations{
             designated_ST.ax[0], designated_ST.ax[1], designated_ST.ax[2]};
+    layers.labels = settings.plot_labels;
     if (FD_loaded) {
         layers.loaded = &FDSet;
         layers.selected = selected;
@@ -298,7 +315,8 @@ TFDPlotLayers TSession::FD_plot_layers(int selected) {
 }
 
 TSTDrawSettings TSession::ST_draw_settings() const {
-    return TSTDrawSettings{settings.emphasis, settings.df, settings.tadpole_tail, settings.color};
+    return TSTDrawSettings{settings.emphasis, settings.df, settings.tadpole_tail, settings.color,
+                           settings.plot_labels};
 }
 
 void TSession::draw_FD(QPainter& canvas, int selected) {
@@ -309,21 +327,24 @@ void TSession::draw_ST_frame(QPainter& canvas) {
     draw_stress_plot_frame(canvas, st_styles, ST_draw_settings(), states.max_Ln, plotted);
 }
 
-void TSession::draw_ST_states(QPainter& canvas, TDrawProgress* progress) {
+bool TSession::draw_ST_states(QPainter& canvas, TDrawProgress* progress) {
     if (progress)
         progress->begin(plotted.Nst_to_be_plotted);
     TSTProgress step;
     if (progress)
         step = [progress](int drawn) { progress->advance(drawn); };
-    draw_stress_states(canvas, st_styles, ST_draw_settings(), STSet, states.max_Ln, plotted, step);
+    const bool whole =
+        draw_stress_states(canvas, st_styles, ST_draw_settings(), STSet, states.max_Ln, plotted,
+                           step, progress ? progress->stop_request() : std::stop_token());
     if (progress)
         progress->end();
+    return whole;
 }
 
 void TSession::draw_Mohr(QPainter& canvas) {
     const bool both = FD_loaded && ST_designated;
     draw_Mohr_diagram(canvas, mohr_styles, both ? &FDSet : nullptr, both ? &designated_ST : nullptr,
-                      max_misfit());
+                      max_misfit(), settings.plot_labels);
 }
 
 void TSession::draw_histogram(QPainter& canvas, QRect area) {
@@ -333,22 +354,24 @@ void TSession::draw_histogram(QPainter& canvas, QRect area) {
 bool TSession::save_data_misfit(const QString& path) {
     QString error;
     return report(::save_data_misfit(path, FDSet, FD_loaded_filename, designated_ST,
-                                     settings.misfitmeasure, &error),
+                                     settings.misfitmeasure, &error,
+                                     decimal_point_to_write(settings)),
                   error);
 }
 
 bool TSession::save_data_theoretical(const QString& path) {
     QString error;
-    return report(
-        ::save_data_theoretical(path, TheoreticalFDSet, FD_loaded_filename, designated_ST, &error),
-        error);
+    return report(::save_data_theoretical(path, TheoreticalFDSet, FD_loaded_filename, designated_ST,
+                                          &error, decimal_point_to_write(settings)),
+                  error);
 }
 
 bool TSession::save_data_stress_tensor(const QString& path) {
     if (path.isEmpty())
         return true;
     QString error;
-    return report(::save_data_stress_tensor(path, states, ST_loaded_filename, settings.ef, &error),
+    return report(::save_data_stress_tensor(path, states, ST_loaded_filename, settings.ef, &error,
+                                            decimal_point_to_write(settings)),
                   error);
 }
 
@@ -357,8 +380,9 @@ bool TSession::save_picture(const QString& path, QSize size, double png_scale,
     if (path.isEmpty())
         return true;
     QString error;
-    return report(write_picture_as(path, format_by_name(path), size, png_scale, draw, &error),
-                  error);
+    const TPictureFormat format =
+        picture_format_of(path).value_or(settings.picture_format.value_or(TPictureFormat::Emf));
+    return report(write_picture_as(path, format, size, png_scale, draw, &error), error);
 }
 
 bool TSession::save_graph_FD(const QString& path, double png_scale, int selected) {
@@ -370,11 +394,12 @@ bool TSession::save_graph_ST(const QString& path, double png_scale, TDrawProgres
     if (path.isEmpty())
         return true;
     update_plotted_numbers();
+    TWholeDrawing whole(progress);
     // The same scatter as on the screen, without the marks of a designation.
     return save_picture(path, QSize(st_plot_width, st_plot_height), png_scale,
                         [&](QPainter& canvas) {
                             if (ST_loaded)
-                                draw_ST_states(canvas, progress);
+                                draw_ST_states(canvas, progress ? &whole : nullptr);
                             else
                                 draw_ST_frame(canvas);
                         });
@@ -423,7 +448,9 @@ bool TSession::read_table_text(QStringView text, const QString& path, const TTab
 
 bool TSession::save_data_fault_data(const QString& path) {
     QString error;
-    return report(::save_data_fault_data(path, FDSet, FD_loaded_filename, &error), error);
+    return report(::save_data_fault_data(path, FDSet, FD_loaded_filename, &error,
+                                         decimal_point_to_write(settings)),
+                  error);
 }
 
 TSession::TSaveAllReport TSession::save_all(const QString& folder, TPictureFormat format,
@@ -468,7 +495,7 @@ TSession::TSaveAllReport TSession::save_all(const QString& folder, TPictureForma
 
 bool TSession::save_data_table(const QString& path) {
     QString error;
-    return report(::save_data_table(path, FDSet, TheoreticalFDSet, FD_loaded && ST_designated,
-                                    &error),
-                  error);
+    return report(
+        ::save_data_table(path, FDSet, TheoreticalFDSet, FD_loaded && ST_designated, &error),
+        error);
 }

@@ -14,6 +14,7 @@
 #include "plot/misfit_histogram.h"
 #include "plot/mohr_plot.h"
 #include "plot/st_plot.h"
+#include "session/inversion.h"
 #include "session/settings.h"
 #include "stress/ir_reader.h"
 #include "stress/st_classes.h"
@@ -25,6 +26,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <stop_token>
 #include <vector>
 
 // Follows a long drawing: told its size, how far it has come, and its end.
@@ -34,6 +36,9 @@ public:
     virtual void begin(int total) = 0;
     virtual void advance(int done) = 0;
     virtual void end() = 0;
+    // A drawing on the screen stops between two states once this is requested; none by
+    // default. Saved pictures are drawn whole.
+    virtual std::stop_token stop_request() const { return {}; }
 };
 
 class TSession : public QObject {
@@ -70,6 +75,8 @@ public:
     // True when the data (and for a result, the states) are loaded.
     bool read_FD(const QString& path);
     bool read_IR(const QString& path);
+    // The same, with progress following the reading of the states.
+    bool read_IR(const QString& path, const TIRReadProgress& progress);
     // A field table read as fault data, as read_FD reads a data file. The problems of its rows
     // and a summary are shown as one report. A table whose columns cannot be told, and a file
     // that cannot be read, leave the previous data; remedy ends the message of the first.
@@ -109,6 +116,7 @@ public:
     void set_theoretical_slip(bool on);
     void set_model_faults(bool on);
     void set_designated_axes(bool on);
+    void set_plot_labels(bool on);
     // A designated state is analysed again under the new measure, with the bin size carried over.
     void set_measure(TMifitMeasure measure);
 
@@ -119,8 +127,9 @@ public:
     // The four plots on any painter.
     void draw_FD(QPainter& canvas, int selected = -1);
     void draw_ST_frame(QPainter& canvas);
-    // The states as Le says; progress, if given, follows the drawing.
-    void draw_ST_states(QPainter& canvas, TDrawProgress* progress = nullptr);
+    // The states as Le says; progress, if given, follows the drawing and may stop it. False
+    // when it was stopped: the canvas then holds an unfinished picture.
+    bool draw_ST_states(QPainter& canvas, TDrawProgress* progress = nullptr);
     void draw_Mohr(QPainter& canvas);
     void draw_histogram(QPainter& canvas, QRect area);
 
@@ -132,6 +141,21 @@ public:
     bool save_data_fault_data(const QString& path);
     // One row per datum with its analysis when a state is designated: CSV, or JSON by name.
     bool save_data_table(const QString& path);
+
+    // Inversion of the loaded fault data into candidate stress states (session/inversion.h).
+    // A refused setting, or no fault data loaded, is reported and false.
+    bool check_inversion(const TInversionSettings& inversion);
+    // What a run reads, copied: it may go on another thread while the data stay the same here.
+    TInversionJob inversion_job(const TInversionSettings& inversion) const;
+    // On this thread: a solved run's candidates become the loaded result, exactly as reading
+    // the result and CGP files save_inversion_result writes of them would make them, with its
+    // message as a note; a failure is reported; a failed or cancelled run changes nothing.
+    bool load_inversion(const TInversionJob& job, TInversionOutcome outcome);
+    // Checks, runs and loads, all on this thread.
+    bool invert(const TInversionSettings& inversion, const TInversionControl& control = {});
+    // The loaded states (an inversion's or a result's read from files) and the fault data as a
+    // result file at path and its CGP file beside it; the result is then known by that name.
+    bool save_inversion_result(const QString& path);
     bool save_graph_FD(const QString& path, double png_scale = 1, int selected = -1);
     bool save_graph_ST(const QString& path, double png_scale = 1,
                        TDrawProgress* progress = nullptr);

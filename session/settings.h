@@ -4,6 +4,8 @@
 // check of every setting typed as text. The window's boxes and the batch tool's options go
 // through the same checks, so both give the same reason for a refused value.
 
+#include "core/number_text.h"
+#include "output/picture_files.h"
 #include "plot/fd_plot.h"
 #include "plot/st_symbols.h"
 #include "stress/compatibility.h"
@@ -11,6 +13,8 @@
 #include <QChar>
 #include <QString>
 #include <QStringView>
+
+#include <optional>
 
 struct TSessionSettings {
     // The stress view.
@@ -26,10 +30,21 @@ struct TSessionSettings {
     bool theoretical_slip = true;
     bool model_faults = true;
     bool designated_axes = true;
+    // Every picture: the names of the nets and axes, north, the ends of the colour scales.
+    bool plot_labels = true;
     // The compatibility view.
     int misfit_bin_size = 10;
     TMifitMeasure misfitmeasure = TMifitMeasure::SlipDir;
+    // The decimal point of the files written; none: the locale's when each is written.
+    std::optional<QChar> decimal_point;
+    // The format of a picture whose name has no extension that tells one ("-" for standard
+    // output); none: an enhanced metafile.
+    std::optional<TPictureFormat> picture_format;
 };
+
+inline QChar decimal_point_to_write(const TSessionSettings& settings) {
+    return settings.decimal_point.value_or(locale_decimal_point());
+}
 
 // Each takes a text into value and returns an empty string, or returns the message that tells
 // why the text was refused and leaves value alone. The decimal point is the locale's in the

@@ -23,6 +23,15 @@
 #include <system_error>
 #include <utility>
 
+void set_normalised_fitness(TStressTensor& st, float sum, float& max_Ln, float& min_Ln_nonzero) {
+    if (sum <= 0)
+        return;
+    st.Ln = static_cast<float>(double(st.L) / sum);
+    max_Ln = std::max(max_Ln, st.Ln);
+    if (st.Ln > 0 && st.Ln < min_Ln_nonzero)
+        min_Ln_nonzero = st.Ln;
+}
+
 namespace {
 
 // A whole token as a 32-bit integer: optional sign and digits, nothing else.
@@ -343,12 +352,22 @@ struct TLnRange {
     float min_Ln_nonzero = 1;
 };
 
+// Told the number of states built so far, now and then: a test of a counter per state costs
+// nothing beside the state.
+using TStatesBuilt = std::function<void(size_t built)>;
+constexpr size_t states_between_reports = size_t(1) << 14;
+constexpr int lines_between_reports = 1 << 15;
+
 // Builds the state of each record into the default state at out of the same index; with a sum
 // of fitness above 0, with Ln = L / sum.
-TLnRange build_states(std::span<const TCGPRecord> records, TStressTensor* out, float sum) {
+TLnRange build_states(std::span<const TCGPRecord> records, TStressTensor* out, float sum,
+                      const TStatesBuilt& built = {}) {
     WholeDegreeVectors to_vector(records.size());
     TLnRange range;
+    size_t count = 0;
     for (const TCGPRecord& record : records) {
+        if (built && ++count % states_between_reports == 0)
+            built(count);
         TStressTensor& st = *out++;
         st.ax[0] = record.sigma1;
         st.ax[2] = record.sigma3;
@@ -357,12 +376,7 @@ TLnRange build_states(std::span<const TCGPRecord> records, TStressTensor* out, f
         build_stress_tensor(st, record.ratio);
         st.L = record.L;
         st.id = record.id;
-        if (sum > 0) {
-            st.Ln = static_cast<float>(double(st.L) / sum);
-            range.max_Ln = std::max(range.max_Ln, st.Ln);
-            if (st.Ln > 0 && st.Ln < range.min_Ln_nonzero)
-                range.min_Ln_nonzero = st.Ln;
-        }
+        set_normalised_fitness(st, sum, range.max_Ln, range.min_Ln_nonzero);
     }
     return range;
 }
@@ -373,8 +387,9 @@ constexpr size_t fewest_states_for_two_threads = 20000;
 // Appends the states of the records in their order, with Ln as build_states gives it. Each
 // state is built where it stays (a million copies of 172 bytes are worth saving), the two
 // halves at once: every state depends on its record only.
+// The first half tells of its progress for both.
 TLnRange append_states(const std::vector<TCGPRecord>& records, std::vector<TStressTensor>& STSet,
-                       float sum = 0) {
+                       float sum = 0, const TStatesBuilt& built = {}) {
     const size_t first = STSet.size();
     const size_t n = records.size();
     STSet.reserve(first + n);
@@ -383,10 +398,14 @@ TLnRange append_states(const std::vector<TCGPRecord>& records, std::vector<TStre
     TStressTensor* out = STSet.data() + first;
     const std::span<const TCGPRecord> all(records);
     if (n < fewest_states_for_two_threads)
-        return build_states(all, out, sum);
+        return build_states(all, out, sum, built);
     const size_t half = n / 2;
+    const TStatesBuilt both_halves = [&built](size_t count) {
+        if (built)
+            built(2 * count);
+    };
     TLnRange first_half, second_half;
-    run_both([&] { first_half = build_states(all.first(half), out, sum); },
+    run_both([&] { first_half = build_states(all.first(half), out, sum, both_halves); },
              [&] { second_half = build_states(all.subspan(half), out + half, sum); });
     return {std::max(first_half.max_Ln, second_half.max_Ln),
             std::min(first_half.min_Ln_nonzero, second_half.min_Ln_nonzero)};
@@ -422,9 +441,10 @@ void sort_by_fitness(std::vector<TCGPRecord>& records) {
 // The states in ascending fitness, each with Ln = L / sum. A sum of zero or less with a
 // positive largest fitness needs negative fitness values; no weight can then be formed and
 // every Ln stays 0, so nothing is drawn.
-void build_sorted_states(std::vector<TCGPRecord>& records, float sum, TStressStates& states) {
+void build_sorted_states(std::vector<TCGPRecord>& records, float sum, TStressStates& states,
+                         const TStatesBuilt& built) {
     sort_by_fitness(records);
-    const TLnRange range = append_states(records, states.STSet, sum);
+    const TLnRange range = append_states(records, states.STSet, sum, built);
     states.max_Ln = range.max_Ln;
     states.min_Ln_nonzero = range.min_Ln_nonzero;
 }
@@ -523,10 +543,11 @@ class IRReading {
 public:
     IRReading(LineSource& lines, const QString& path, const QString& executable_dir,
               TFaultDataSet& fault_data, TStressStates& states, TFDLineContext& context,
-              Messages& messages, const TIRFaultDataRead& fault_data_read)
+              Messages& messages, const TIRFaultDataRead& fault_data_read,
+              const TIRReadProgress& progress)
         : lines_(lines), path_(path), executable_dir_(executable_dir), fault_data_(fault_data),
           states_(states), context_(context), messages_(messages),
-          fault_data_read_(fault_data_read) {}
+          fault_data_read_(fault_data_read), progress_(progress) {}
 
     TIROutcome run() {
         int nfd = 0;
@@ -544,11 +565,17 @@ public:
 
         std::vector<TCGPRecord> records;
         float sum = 0;
+        // A state is counted once for its fitness line and once built, the longer step.
+        total_work_ = qint64(nfit) + qint64(nst);
         const TIROutcome outcome = read_states(nst, nfit, records, sum);
+        total_work_ = qint64(nfit) + qint64(records.size());
+        tell(nfit);
         if (outcome == TIROutcome::Loaded)
-            build_sorted_states(records, sum, states_);
+            build_sorted_states(records, sum, states_,
+                                [&](size_t built) { tell(qint64(nfit) + qint64(built)); });
         else
             append_states(records, states_.STSet);
+        tell(total_work_);
         return outcome;
     }
 
@@ -558,6 +585,11 @@ public:
     const QString& file_too_large() const { return cgp_too_large_ ? states_.cgp_filename : path_; }
 
 private:
+    void tell(qint64 done) const {
+        if (progress_)
+            progress_(done, total_work_);
+    }
+
     // Every line the layout names must be there.
     bool next_line(QStringView& line) {
         if (!lines_.next(line))
@@ -613,6 +645,8 @@ private:
                 state < 1)
                 return false;
             fitness.emplace_back(state, fitness_value);
+            if ((i + 1) % lines_between_reports == 0)
+                tell(i + 1);
         }
         return true;
     }
@@ -669,18 +703,21 @@ private:
     TFDLineContext& context_;
     Messages& messages_;
     const TIRFaultDataRead& fault_data_read_;
+    const TIRReadProgress& progress_;
+    qint64 total_work_ = 0;
     bool fault_data_given_ = false;
     bool cgp_too_large_ = false;
 };
 
 TIRReadResult read_from(LineSource& lines, const QString& path, const QString& executable_dir,
                         TFaultDataSet& fault_data, TStressStates& states, EventLog& log,
-                        Messages& messages, const TIRFaultDataRead& fault_data_read) {
+                        Messages& messages, const TIRFaultDataRead& fault_data_read,
+                        const TIRReadProgress& progress) {
     fault_data.clear_FD();
     states.clear();
     TFDLineContext context{path, &log, &messages, false, locale_decimal_point()};
     IRReading reading(lines, path, executable_dir, fault_data, states, context, messages,
-                      fault_data_read);
+                      fault_data_read, progress);
     TIRReadResult result;
     try {
         result.outcome = reading.run();
@@ -746,17 +783,19 @@ bool read_IR_file(const QString& path, QByteArray& bytes, QString* message) {
 TIRReadResult read_inversion_result(const QByteArray& bytes, const QString& path,
                                     const QString& executable_dir, TFaultDataSet& fault_data,
                                     TStressStates& states, EventLog& log, Messages& messages,
-                                    const TIRFaultDataRead& fault_data_read) {
+                                    const TIRFaultDataRead& fault_data_read,
+                                    const TIRReadProgress& progress) {
     DecodedLines lines(bytes);
     return read_from(lines, path, executable_dir, fault_data, states, log, messages,
-                     fault_data_read);
+                     fault_data_read, progress);
 }
 
 TIRReadResult read_inversion_result_lines(const QStringList& lines, const QString& path,
                                           const QString& executable_dir, TFaultDataSet& fault_data,
                                           TStressStates& states, EventLog& log, Messages& messages,
-                                          const TIRFaultDataRead& fault_data_read) {
+                                          const TIRFaultDataRead& fault_data_read,
+                                          const TIRReadProgress& progress) {
     ListLines source(lines);
     return read_from(source, path, executable_dir, fault_data, states, log, messages,
-                     fault_data_read);
+                     fault_data_read, progress);
 }

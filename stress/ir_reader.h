@@ -40,6 +40,10 @@ struct TIRReadResult {
 };
 
 // What the user sees for a failed reading; empty for Loaded.
+// Sets a state's normalised fitness from the sum of all fitness (none when the sum is not
+// positive) and widens the range of normalised fitness of its set.
+void set_normalised_fitness(TStressTensor& st, float sum, float& max_Ln, float& min_Ln_nonzero);
+
 QString ir_failure_message(TIROutcome outcome);
 QString ir_failure_message(const TIRReadResult& result);
 inline const QString exception_raised_message = QStringLiteral("Exception raised");
@@ -62,6 +66,11 @@ bool read_IR_file(const QString& path, QByteArray& bytes, QString* message = nul
 // looked for.
 using TIRFaultDataRead = std::function<void()>;
 
+// Follows the reading of the states, on the reading thread: done of total steps, now and then
+// (every few ten thousand states) and at the end. A state is two steps: its fitness line, and
+// its state built once the CGP file is read.
+using TIRReadProgress = std::function<void(qint64 done, qint64 total)>;
+
 // Reads an inversion result at path into fault_data and states, both emptied first. The CGP
 // file is looked for in executable_dir, then beside the result. Messages about single lines, a
 // missing CGP file and a count conflict are shown on the way; the failure message of the
@@ -74,9 +83,11 @@ using TIRFaultDataRead = std::function<void()>;
 TIRReadResult read_inversion_result(const QByteArray& bytes, const QString& path,
                                     const QString& executable_dir, TFaultDataSet& fault_data,
                                     TStressStates& states, EventLog& log, Messages& messages,
-                                    const TIRFaultDataRead& fault_data_read = {});
+                                    const TIRFaultDataRead& fault_data_read = {},
+                                    const TIRReadProgress& progress = {});
 // The same from the lines of read_text_lines.
 TIRReadResult read_inversion_result_lines(const QStringList& lines, const QString& path,
                                           const QString& executable_dir, TFaultDataSet& fault_data,
                                           TStressStates& states, EventLog& log, Messages& messages,
-                                          const TIRFaultDataRead& fault_data_read = {});
+                                          const TIRFaultDataRead& fault_data_read = {},
+                                          const TIRReadProgress& progress = {});

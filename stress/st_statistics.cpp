@@ -8,6 +8,7 @@
 #include <cmath>
 #include <optional>
 #include <span>
+#include <utility>
 
 namespace {
 
@@ -29,9 +30,9 @@ std::optional<double> confidence_angle(float R) {
     return 2.0 * theta;
 }
 
-QString orientation_text(const Tazpl& a) {
-    return format_float(QStringLiteral("000"), a.az) + u'/' +
-           format_float(QStringLiteral("00"), a.pl);
+QString orientation_text(const Tazpl& a, QChar point) {
+    return format_float(QStringLiteral("000"), a.az, point) + u'/' +
+           format_float(QStringLiteral("00"), a.pl, point);
 }
 
 // add5(sum, scale5(Ln, ss)) over the states in their order, which the rounding depends on.
@@ -76,33 +77,75 @@ float angle_sum(const std::vector<TStressTensor>& STSet, const Tvector5& m) {
 
 } // namespace
 
-QStringList stress_statistics_lines(const std::vector<TStressTensor>& STSet) {
+TStressStatistics stress_statistics(const std::vector<TStressTensor>& STSet) {
     const Tvector5 sum = weighted_sum(STSet);
-    const float R = norm5(sum);
+    TStressStatistics statistics;
+    statistics.R = norm5(sum);
 
     const Tvector5 m = normalize5(sum);
     const TPrincipalAxes mean = principal_axes(vector5_to_matrix33(m));
     // A zero sum (no weights, or states that cancel) has no mean state to show or to measure
     // angles from.
-    const bool mean_defined = R > 0 && mean.ratio_defined;
+    if (statistics.R > 0 && mean.ratio_defined) {
+        statistics.mean = TStressStatistics::Mean{mean.greatest, mean.least, mean.ratio};
+        statistics.mean_angle = static_cast<float>(angle_sum(STSet, m) * rad_to_deg);
+    }
+    if (const std::optional<double> angle = confidence_angle(statistics.R))
+        statistics.confidence_angle = static_cast<float>(*angle);
+    return statistics;
+}
 
-    const float A = static_cast<float>(angle_sum(STSet, m) * rad_to_deg);
+QStringList stress_statistics_lines(const std::vector<TStressTensor>& STSet) {
+    return stress_statistics_lines(stress_statistics(STSet), locale_decimal_point());
+}
 
+QStringList stress_statistics_lines(const TStressStatistics& statistics, QChar point) {
     QStringList lines;
-    if (mean_defined)
-        lines << QStringLiteral("mean stress: ") + orientation_text(mean.greatest) + u' ' +
-                     orientation_text(mean.least) + u' ' +
-                     format_float(QStringLiteral("0.0000"), mean.ratio);
+    if (const auto& mean = statistics.mean)
+        lines << QStringLiteral("mean stress: ") + orientation_text(mean->sigma1, point) + u' ' +
+                     orientation_text(mean->sigma3, point) + u' ' +
+                     format_float(QStringLiteral("0.0000"), mean->ratio, point);
     else
         lines << QStringLiteral("mean stress: undefined");
     lines << QStringLiteral("mean sigma-vector length (R) = ") +
-                 format_float(QStringLiteral("0.0000"), R);
-    const std::optional<double> angle = confidence_angle(R);
+                 format_float(QStringLiteral("0.0000"), statistics.R, point);
+    const std::optional<float>& angle = statistics.confidence_angle;
     lines << QStringLiteral("59% conf (2 stdev by Theta) = ") +
-                 (angle ? format_float(QStringLiteral("##0.00"), *angle) + QStringLiteral(" deg")
+                 (angle ? format_float(QStringLiteral("##0.00"), *angle, point) +
+                              QStringLiteral(" deg")
                         : QStringLiteral("too large dispersion"));
     lines << QStringLiteral("mean Theta to mean = ") +
-                 (mean_defined ? format_float(QStringLiteral("##0.00"), A)
-                               : QStringLiteral("undefined"));
+                 (statistics.mean_angle
+                      ? format_float(QStringLiteral("##0.00"), *statistics.mean_angle, point)
+                      : QStringLiteral("undefined"));
     return lines;
+}
+
+QByteArray stress_statistics_json(const TStressStatistics& statistics) {
+    const auto number = [](std::optional<float> value) {
+        const QByteArray text = value ? shortest_float_text(*value) : QByteArray();
+        return text.isEmpty() ? QByteArray("null") : text;
+    };
+    const std::optional<TStressStatistics::Mean>& mean = statistics.mean;
+    const auto of_mean = [&](auto figure) {
+        return number(mean ? std::optional<float>(figure(*mean)) : std::nullopt);
+    };
+    using Mean = TStressStatistics::Mean;
+    const std::pair<const char*, QByteArray> fields[] = {
+        {"mean_sigma1_trend", of_mean([](const Mean& m) { return m.sigma1.az; })},
+        {"mean_sigma1_plunge", of_mean([](const Mean& m) { return m.sigma1.pl; })},
+        {"mean_sigma3_trend", of_mean([](const Mean& m) { return m.sigma3.az; })},
+        {"mean_sigma3_plunge", of_mean([](const Mean& m) { return m.sigma3.pl; })},
+        {"mean_stress_ratio", of_mean([](const Mean& m) { return m.ratio; })},
+        {"mean_vector_length", number(statistics.R)},
+        {"confidence_angle", number(statistics.confidence_angle)},
+        {"mean_angle_to_mean", number(statistics.mean_angle)},
+    };
+    QByteArray out = "{";
+    for (const auto& [key, value] : fields) {
+        if (out.size() > 1)
+            out += ", ";
+        out += '"' + QByteArray(key) + "\": " + value;
+    }
+    return out + '}';
 }

@@ -32,7 +32,7 @@ TFormCompatibility::TFormCompatibility(TSession& session, FileDialogs& dialogs, 
     bmpMohr = QImage(mohr_plot_size, mohr_plot_size, QImage::Format_RGB32);
     {
         QPainter canvas(&bmpMohr);
-        draw_Mohr_frame(canvas, session_.mohr_styles);
+        session_.draw_Mohr(canvas); // the frame: no designation yet
     }
     ImageMohr->set_picture(bmpMohr);
     connect(&session_, &TSession::settings_changed, this, &TFormCompatibility::show_settings);

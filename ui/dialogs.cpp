@@ -1,5 +1,6 @@
 #include "ui/dialogs.h"
 
+#include "ui/invert_dialog.h"
 #include "ui/table_import.h"
 #include "ui/value_dialogs.h"
 
@@ -104,6 +105,14 @@ std::optional<TSaveAllChoice> QtFileDialogs::save_all() {
     const TSaveAllChoice choice = dialog.choice();
     QSettings().setValue(last_folder_key, choice.folder);
     return choice;
+}
+
+std::optional<TInversionSettings> QtFileDialogs::invert_settings(const TInversionSettings& initial,
+                                                                 TMifitMeasure measure) {
+    TInvertDialog dialog(initial, measure, parent_);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.settings();
 }
 
 namespace {

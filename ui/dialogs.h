@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "faults/table_reader.h"
 #include "output/picture_files.h"
+#include "session/inversion.h"
 
 #include <QString>
 
@@ -46,6 +47,10 @@ public:
     // The values of a stress state, checked as the batch tool's --stress; nothing on cancel.
     virtual std::optional<TStressValues> designate_values(const TStressValues& initial) = 0;
     virtual std::optional<TSaveAllChoice> save_all() = 0;
+    // The method and settings of an inversion, the fitness counted under measure; nothing on
+    // cancel. The values come as typed: the session checks them.
+    virtual std::optional<TInversionSettings> invert_settings(const TInversionSettings& initial,
+                                                              TMifitMeasure measure) = 0;
     // A file was opened or saved other than through these dialogs (dropped, recent, named on
     // the command line): the next dialog starts in its folder.
     virtual void file_used(const QString& path) { (void)path; }
@@ -75,6 +80,8 @@ public:
     std::optional<TTableOptions> import_table(const QString& name, const QString& text) override;
     std::optional<TStressValues> designate_values(const TStressValues& initial) override;
     std::optional<TSaveAllChoice> save_all() override;
+    std::optional<TInversionSettings> invert_settings(const TInversionSettings& initial,
+                                                      TMifitMeasure measure) override;
     // The folder is kept in the settings: the first dialog of the next run starts there too.
     void file_used(const QString& path) override;
 

@@ -54,7 +54,7 @@ TFormFD::TFormFD(TSession& session, FileDialogs& dialogs, QWidget* parent)
     bmpFD = QImage(fd_plot_size, fd_plot_size, QImage::Format_RGB32);
     {
         QPainter canvas(&bmpFD);
-        draw_FD_frame(canvas, session_.fd_styles);
+        session_.draw_FD(canvas); // the frame: nothing loaded yet
     }
     ImageFD->set_picture(bmpFD);
 

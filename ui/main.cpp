@@ -7,7 +7,9 @@
 #include "ui/dialogs.h"
 #include "ui/fd_view.h"
 #include "ui/guide_view.h"
+#include "ui/inversion_runner.h"
 #include "ui/st_view.h"
+#include "ui/text_list.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,6 +78,9 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
     build_status_bar();
 
     session_ = std::make_unique<TSession>(log_, *messages_);
+    // Before the views draw their first pictures.
+    session_->settings.plot_labels = remembered_plot_labels();
+    ActionPlotLabels->setChecked(session_->settings.plot_labels);
     // The views, in this order: the stress view clears the designation layers that the fault
     // data view shows.
     fd_view = new TFormFD(*session_, *dialogs_, this);
@@ -96,6 +101,7 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
 }
 
 TFormMain::~TFormMain() {
+    delete inversion; // a run under way ends before the session goes
     // The views go before the session they show.
     for (TViewDock* view : {static_cast<TViewDock*>(compat_view), static_cast<TViewDock*>(st_view),
                             static_cast<TViewDock*>(fd_view)})
@@ -124,6 +130,12 @@ void TFormMain::build_menu() {
     // Esc works in a floating stress view too; only while clicks are under way.
     ActionCancelDesignation->setShortcutContext(Qt::ApplicationShortcut);
     ActionCancelDesignation->setEnabled(false);
+    ActionInvert = new QAction(QStringLiteral("&Invert..."), this);
+    ActionInvert->setObjectName(QStringLiteral("ActionInvert"));
+    ActionInvert->setToolTip(
+        QStringLiteral("Computes candidate stress states from the fault data loaded"));
+    ActionSaveDataResult =
+        file_action(this, QStringLiteral("&Inversion Result"), "ActionSaveDataResult", "save.svg");
     ActionCloseView = new QAction(QStringLiteral("Close Floating &View"), this);
     ActionCloseView->setObjectName(QStringLiteral("ActionCloseView"));
     ActionCloseView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -164,7 +176,8 @@ void TFormMain::build_menu() {
     file->addAction(ActionImportTable);
     QMenu* save_data = file->addMenu(QStringLiteral("&Save Data"));
     save_data->addActions({ActionSaveDataMisfit, ActionSaveDataTheoretical,
-                           ActionSaveDataStressTensor, ActionSaveDataFaultData});
+                           ActionSaveDataStressTensor, ActionSaveDataFaultData,
+                           ActionSaveDataResult});
     QMenu* save_graphics = file->addMenu(QStringLiteral("Save &Graphics"));
     save_graphics->addActions(
         {ActionSaveGraphFD, ActionSaveGraphST, ActionSaveGraphMisfit, ActionSaveGraphMohr});
@@ -179,9 +192,19 @@ void TFormMain::build_menu() {
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addAction(ActionPasteTable);
 
+    ActionPlotLabels = new QAction(QStringLiteral("Plot &Labels"), this);
+    ActionPlotLabels->setObjectName(QStringLiteral("ActionPlotLabels"));
+    ActionPlotLabels->setCheckable(true);
+    ActionPlotLabels->setChecked(true);
+    ActionPlotLabels->setToolTip(QStringLiteral(
+        "Names the nets and the Mohr axes, marks north and gives the values of the colour "
+        "scales, on the screen and in saved pictures"));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addAction(ActionPlotLabels);
+
     // "Anal&ysis": A, N and S are access keys of the views' buttons.
     QMenu* analysis = menuBar()->addMenu(QStringLiteral("Anal&ysis"));
-    analysis->addActions({ActionDesignateValues, ActionCancelDesignation});
+    analysis->addActions({ActionInvert, ActionDesignateValues, ActionCancelDesignation});
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(ActionGuide);
@@ -310,6 +333,8 @@ void TFormMain::connect_actions() {
         compat_view->save_graph_Mohr(compat_view->run_picture_save_dialog());
     });
     connect(ActionVersion, &QAction::triggered, this, [this] { about->show_centred_on(*this); });
+    connect_inversion();
+    connect(ActionPlotLabels, &QAction::toggled, this, &TFormMain::plot_labels_toggled);
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -423,7 +448,7 @@ void TFormMain::open_inversion_result(const QString& path) {
 }
 
 void TFormMain::drop_files(const QStringList& paths) {
-    if (!paths.isEmpty())
+    if (!paths.isEmpty() && !inversion->running())
         open_file(paths.constFirst());
 }
 
@@ -452,6 +477,7 @@ namespace {
 
 const QString recent_key = QStringLiteral("Window/recentFiles");
 const QString geometry_key = QStringLiteral("Window/geometry");
+const QString plot_labels_key = QStringLiteral("View/plotLabels");
 constexpr int recent_count = 10;
 
 QString view_key(const TViewDock* view, const char* what) {
@@ -504,6 +530,19 @@ void TFormMain::save_window_layout() {
         store->setValue(view_key(view, "floating"), view->isFloating());
         store->setValue(view_key(view, "geometry"), view->saveGeometry());
     }
+}
+
+bool TFormMain::remembered_plot_labels() const {
+    // Whatever a damaged or foreign file holds, only a false turns the labels off.
+    return settings()->value(plot_labels_key).toString() != QStringLiteral("false");
+}
+
+void TFormMain::plot_labels_toggled(bool on) {
+    session_->set_plot_labels(on);
+    settings()->setValue(plot_labels_key, on);
+    fd_view->ActionDrawExecute(fd_view->ListBox); // the datum selected stays selected
+    compat_view->ActionDrawMohrExecute();
+    st_view->redraw();
 }
 
 void TFormMain::restore_window_layout() {

@@ -3,6 +3,7 @@
 // The main window: menu, docking site for the three views, file drop, event log.
 
 #include "core/logger.h"
+#include "session/inversion.h"
 
 #include <QMainWindow>
 
@@ -19,6 +20,7 @@ class TFormAbout;
 class TFormCompatibility;
 class TFormFD;
 class TFormST;
+class TInversionRunner;
 class TSession;
 class TViewDock;
 
@@ -54,6 +56,12 @@ public:
     QAction* ActionSaveAll = nullptr;
     QAction* ActionDesignateValues = nullptr;
     QAction* ActionCancelDesignation = nullptr;
+    // "View > Plot Labels", remembered between runs.
+    QAction* ActionPlotLabels = nullptr;
+    QAction* ActionInvert = nullptr;
+    QAction* ActionSaveDataResult = nullptr;
+    // Runs "Analysis > Invert..." off the user-interface thread.
+    TInversionRunner* inversion = nullptr;
     QAction* ActionCloseView = nullptr;
     QAction* ActionGuide = nullptr;
     QMenu* MenuRecent = nullptr;
@@ -105,10 +113,17 @@ private:
     void file_opened(const QString& path);
     void rebuild_recent_menu();
     void save_window_layout();
+    // On unless the settings hold false for it.
+    bool remembered_plot_labels() const;
+    void plot_labels_toggled(bool on);
     void restore_window_layout();
     void designate_by_values();
     void save_all_results();
     void show_guide();
+    void connect_inversion();
+    void invert_fault_data();
+    // While a run goes, nothing that could change the data can be used.
+    void inversion_under_way(bool under_way);
 
     std::unique_ptr<Messages> own_messages_;
     std::unique_ptr<TSession> session_;
@@ -121,4 +136,7 @@ private:
     bool shown_once_ = false;
     QString settings_path_;
     QDialog* guide_ = nullptr;
+    // The dialog starts with the last settings; the actions disabled while a run goes.
+    TInversionSettings inversion_settings_;
+    std::vector<std::pair<QAction*, bool>> held_actions_;
 };

@@ -3,6 +3,7 @@
 #include "core/number_text.h"
 #include "stress/st_list_text.h"
 #include "stress/st_statistics.h"
+#include "ui/background_drawing.h"
 #include "ui/dialogs.h"
 #include "ui/edit_box.h"
 #include "ui/fit_size.h"
@@ -12,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,13 +21,17 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -72,6 +78,30 @@ QWidget* stepped_edit(TEditBox*& edit, QToolButton*& up, QToolButton*& down) {
     return panel;
 }
 
+// The top row: at first as high as the statistics need, then as the user drags the splitter.
+class TTopPanel : public QWidget {
+public:
+    int start_height = 0;
+    QSize sizeHint() const override { return {QWidget::sizeHint().width(), start_height}; }
+};
+
+// The height of a text box that shows lines whole, with its frame and horizontal scroll bar.
+int text_box_height(const QPlainTextEdit& box, int lines) {
+    const int margin = int(std::ceil(box.document()->documentMargin()));
+    return lines * QFontMetrics(box.font()).lineSpacing() + 2 * margin + 2 * box.frameWidth() +
+           box.horizontalScrollBar()->sizeHint().height();
+}
+
+// A drawing gets its Cancel button once it has taken half a second and, going by its pace so
+// far, has at least as long still to go: one about to end needs none.
+constexpr qint64 cancel_after_ms = 500;
+
+bool worth_a_cancel_button(qint64 elapsed, int done, int total) {
+    if (elapsed < cancel_after_ms)
+        return false;
+    return done <= 0 || double(elapsed) * (double(total) - done) / done >= cancel_after_ms;
+}
+
 } // namespace
 
 TFormST::TFormST(TSession& session, Messages& messages, FileDialogs& dialogs, QWidget* parent)
@@ -93,7 +123,7 @@ TFormST::TFormST(TSession& session, Messages& messages, FileDialogs& dialogs, QW
 }
 
 QWidget* TFormST::build_top_panel() {
-    auto* panel = new QWidget;
+    auto* panel = new TTopPanel;
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(4, 2, 4, 2);
 
@@ -157,7 +187,11 @@ QWidget* TFormST::build_top_panel() {
     ProgressBar = new QProgressBar(panel);
     ProgressBar->setValue(0);
     ProgressBar->hide();
-    fix_height(*panel, 73);
+    // The controls keep the row's height; the four statistics lines take a few pixels more.
+    panel->setMinimumHeight(grown_size(*panel, 73, panel->minimumSizeHint().height()));
+    const QMargins margins = layout->contentsMargins();
+    panel->start_height = std::max(panel->minimumHeight(), text_box_height(*MemoStat, 4) +
+                                                               margins.top() + margins.bottom());
     return panel;
 }
 
@@ -166,11 +200,16 @@ void TFormST::build_controls() {
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    QWidget* top = build_top_panel();
-    column->addWidget(top);
+    Splitter = new QSplitter(Qt::Vertical);
+    Splitter->setChildrenCollapsible(false);
+    Splitter->addWidget(build_top_panel());
     ImageST = new TPictureArea;
     ImageST->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    column->addWidget(ImageST, 1);
+    Splitter->addWidget(ImageST);
+    // A larger window goes to the picture.
+    Splitter->setStretchFactor(0, 0);
+    Splitter->setStretchFactor(1, 1);
+    column->addWidget(Splitter, 1);
     auto* bar = new QStatusBar;
     bar->setSizeGripEnabled(false);
     const int widths[7] = {70, 120, 60, 60, 120, 80, 150};
@@ -275,9 +314,11 @@ void TFormST::update_status_bar() {
                                : QStringLiteral("Stress Tensor"));
     status_panels[0]->setText(QStringLiteral("Nst = ") +
                               QString::number(s.plotted.Nst_to_be_plotted));
-    status_panels[1]->setText(s.ST_loaded ? QStringLiteral("cgp = ") +
-                                                QFileInfo(s.states.cgp_filename).fileName()
-                                          : QStringLiteral("cgp = none"));
+    // An inversion not yet saved has no CGP file.
+    status_panels[1]->setText(s.ST_loaded && !s.states.cgp_filename.isEmpty()
+                                  ? QStringLiteral("cgp = ") +
+                                        QFileInfo(s.states.cgp_filename).fileName()
+                                  : QStringLiteral("cgp = none"));
     status_panels[2]->setText(QStringLiteral("ef = ") + f("0.00", s.settings.ef));
     status_panels[3]->setText(QStringLiteral("df = ") + f("0.00", s.settings.df));
     status_panels[5]->setText(designation.step_caption());
@@ -370,11 +411,22 @@ void TFormST::show_frame() {
     }
     displayed_ = bmpST;
     ImageST->set_picture(displayed_);
+    states_shown_ = false;
+}
+
+void TFormST::redraw() {
+    if (drawing_)
+        return;
+    if (states_shown_ && session_.ST_loaded)
+        ActionDrawExecute();
+    else
+        show_frame();
 }
 
 void TFormST::begin(int total) {
     // No input reaches the view while the states are drawn; the progress bar is repainted
-    // directly, so that no other event runs while STSet is being read.
+    // directly, so that no other event runs while STSet is being read (until the modal Cancel
+    // box of a long drawing takes the input of every window).
     setEnabled(false);
     status_panels[5]->clear();
     ProgressBar->setGeometry(ProgressBar->parentWidget()->rect());
@@ -401,13 +453,56 @@ void TFormST::end() {
     update_status_bar();
 }
 
-void TFormST::draw_states() {
-    {
-        QPainter canvas(&bmpST);
-        session_.draw_ST_states(canvas, this);
-    }
+bool TFormST::draw_states() {
+    if (drawing_)
+        return false;
+    const QScopedValueRollback busy(drawing_, true);
+    // Drawn beside the picture shown, which stays if the drawing is cancelled.
+    QImage picture(bmpST.size(), bmpST.format());
+    TSharedDrawProgress progress(stop_drawing_at);
+    std::unique_ptr<QProgressDialog> cancel_box;
+    QElapsedTimer clock;
+    clock.start();
+    begin(session_.plotted.Nst_to_be_plotted);
+    const bool whole = run_drawing(
+        [&](TDrawProgress& drawing) {
+            QPainter canvas(&picture);
+            return session_.draw_ST_states(canvas, &drawing);
+        },
+        progress, [&] { watch_drawing(progress, clock.elapsed(), cancel_box); });
+    cancel_box.reset();
+    end();
+    if (!whole)
+        return false;
+    bmpST = std::move(picture);
     displayed_ = bmpST;
     ImageST->set_picture(displayed_);
+    states_shown_ = true;
+    return true;
+}
+
+void TFormST::watch_drawing(TSharedDrawProgress& progress, qint64 elapsed,
+                            std::unique_ptr<QProgressDialog>& cancel_box) {
+    const int done = progress.done();
+    advance(done);
+    if (!cancel_box && worth_a_cancel_button(elapsed, done, progress.total())) {
+        cancel_box = std::make_unique<QProgressDialog>(
+            QStringLiteral("Drawing the stress states..."), QStringLiteral("Cancel"), 0,
+            std::max(1, progress.total()), this);
+        cancel_box->setWindowTitle(QStringLiteral("Quomtel"));
+        // Events run from here on: the box takes the input of every window meanwhile.
+        cancel_box->setWindowModality(Qt::ApplicationModal);
+        cancel_box->setAutoReset(false);
+        cancel_box->setAutoClose(false);
+        cancel_box->setMinimumDuration(0);
+        cancel_box->show();
+    }
+    if (!cancel_box)
+        return; // no event runs while the states are read, as before there was a box
+    cancel_box->setValue(done);
+    QCoreApplication::processEvents();
+    if (cancel_box->wasCanceled())
+        progress.request_stop();
 }
 
 QString TFormST::run_data_save_dialog() {
@@ -424,6 +519,8 @@ void TFormST::save_graph_ST(const QString& path) {
 }
 
 void TFormST::ActionDrawExecute() {
+    if (drawing_)
+        return; // the states are being read: nothing may change them
     ActionChangeEnhanceExecute();
     ActionChangeDispersionExecute();
     if (!session_.ST_loaded)
@@ -437,8 +534,8 @@ void TFormST::ActionDrawExecute() {
         show_frame();
         return;
     }
-    draw_states();
-    update_ST_ListBox();
+    if (draw_states()) // cancelled, the list goes on with the picture shown
+        update_ST_ListBox();
     update_status_bar();
 }
 

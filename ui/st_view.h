@@ -12,6 +12,8 @@
 #include <QImage>
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 
 class FileDialogs;
@@ -20,11 +22,14 @@ class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QToolButton;
 class TEditBox;
 class TPictureArea;
+class TSharedDrawProgress;
 class TTextListView;
 
 class TFormST : public TViewDock, public TDrawProgress {
@@ -50,8 +55,13 @@ public:
     QPlainTextEdit* MemoStat = nullptr;
     TPictureArea* ImageST = nullptr;
     QProgressBar* ProgressBar = nullptr;
+    // The top row above, the picture below: dragged, the list and the statistics get room.
+    QSplitter* Splitter = nullptr;
     std::array<QLabel*, 7> status_panels{};
     QAction* ActionDraw = nullptr;
+    // Asked on the drawing thread after each state drawn: true stops the drawing there, as the
+    // Cancel button does. For tests; empty in the window.
+    std::function<bool(const TSharedDrawProgress&)> stop_drawing_at;
 
     QString run_open_dialog();
     QString run_data_save_dialog();
@@ -62,6 +72,9 @@ public:
     void show_stress_statistics();
     void update_ST_ListBox();
     void update_status_bar();
+    // The picture again under changed settings (the labels): the states, if they were drawn,
+    // as "Draw" draws them, else the frame.
+    void redraw();
 
     void ActionDrawExecute();
     bool ActionChangeEnhanceExecute();
@@ -89,12 +102,17 @@ private:
     // Puts the setting's value back into a box whose text was refused.
     void restore_edit(TEditBox* box, float value);
     void show_frame();
-    void draw_states();
+    // Off this thread; after about half a second a modal box offers Cancel. False, the previous
+    // picture kept, when the drawing was cancelled.
+    bool draw_states();
+    void watch_drawing(TSharedDrawProgress& progress, qint64 elapsed,
+                       std::unique_ptr<QProgressDialog>& cancel_box);
     // The picture on screen: the bitmap plus the designation marks drawn over it.
     void show_overlays();
 
 public:
     // While the states are drawn, no input reaches the view and the progress bar counts them.
+    // A picture saved is drawn on this thread, the screen's on another.
     void begin(int total) override;
     void advance(int done) override;
     void end() override;
@@ -106,5 +124,7 @@ private:
     QImage displayed_;
     QElapsedTimer since_repaint_;
     bool checking_edit_ = false; // a box's text is being checked, perhaps with a message
+    bool drawing_ = false;
+    bool states_shown_ = false; // the picture holds the states, not the frame alone
     std::optional<TStressTensor> designated_before_; // what a cancelled designation restores
 };

@@ -12,9 +12,11 @@
 #include "session/session.h"
 #include "stress/ir_reader.h"
 #include "stress/st_statistics.h"
+#include "tests/batch/batch_call.h"
 #include "tests/support/test_support.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
@@ -34,21 +36,6 @@ namespace {
 
 const QString result_path = QStringLiteral(QUOMTEL_EXAMPLES_DIR "/ridge_site.tlv");
 const QString data_path = QStringLiteral(QUOMTEL_EXAMPLES_DIR "/ridge_site.efd");
-
-struct BatchRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-BatchRun run(QStringList arguments) {
-    BatchRun r;
-    arguments.prepend(QStringLiteral("quomtel-batch"));
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.status = batch_main(arguments, out, err);
-    return r;
-}
 
 QStringList lines_of(const QString& text) {
     return text.split(u'\n', Qt::SkipEmptyParts);
@@ -106,6 +93,7 @@ TEST(BatchOptions, DefaultsAreTheWindowsInitialSettings) {
     EXPECT_EQ(o.settings.plotmethod, TPlotMethod::TLD);
     EXPECT_EQ(o.settings.projection, TProjection::EArea);
     EXPECT_FALSE(o.theoretical_slip || o.model_faults || o.designated_axes);
+    EXPECT_TRUE(o.settings.plot_labels);
     EXPECT_DOUBLE_EQ(o.png_scale, 1);
     EXPECT_EQ(o.max_symbols, 10'000'000);
 }
@@ -140,6 +128,8 @@ TEST(BatchOptions, EveryOptionIsTaken) {
                                                  "--model-faults",
                                                  "on",
                                                  "--designated-axes",
+                                                 "off",
+                                                 "--labels",
                                                  "off",
                                                  "--write-misfit",
                                                  "m.txt",
@@ -178,6 +168,7 @@ TEST(BatchOptions, EveryOptionIsTaken) {
     EXPECT_EQ(o.theoretical_slip, false);
     EXPECT_EQ(o.model_faults, true);
     EXPECT_EQ(o.designated_axes, false);
+    EXPECT_FALSE(o.settings.plot_labels);
     EXPECT_TRUE(o.statistics && o.list_fault_data);
     EXPECT_EQ(o.plot_fault_data, QStringLiteral("f.PNG"));
     EXPECT_DOUBLE_EQ(o.png_scale, 2);
@@ -230,7 +221,14 @@ TEST(BatchOptions, HelpAndVersionExitZero) {
                              "--columns",
                              "--strike-rule",
                              "--lineation-tolerance",
-                             "--write-fault-data"}) {
+                             "--write-fault-data",
+                             "--invert",
+                             "--grid-step",
+                             "--ratio-step",
+                             "--tolerance",
+                             "--bootstrap",
+                             "--seed",
+                             "--write-result"}) {
         const QStringList hits = help.out.split(u'\n').filter(QString::fromLatin1(name));
         EXPECT_FALSE(hits.isEmpty()) << name;
     }
@@ -281,6 +279,7 @@ TEST(BatchOptions, EveryUsageErrorExitsTwoWithOneLineReason) {
         {{"--fault-data", "a", "--emphasis", "colour"}, "--emphasis must be number or size"},
         {{"--fault-data", "a", "--tails", "yes"}, "--tails must be on or off"},
         {{"--fault-data", "a", "--colour", "1"}, "--colour must be on or off"},
+        {{"--fault-data", "a", "--labels", "none"}, "--labels must be on or off"},
         {{"--fault-data", "a", "--plot-method", "gca"}, "--plot-method must be"},
         {{"--fault-data", "a", "--projection", "polar"}, "--projection must be"},
         {{"--fault-data", "a", "--theoretical-slip", ""}, "--theoretical-slip must be"},
@@ -301,6 +300,12 @@ TEST(BatchOptions, EveryUsageErrorExitsTwoWithOneLineReason) {
         {{"--fault-data", "a", "--write-stress-tensor", "s"}, "Stress Tensor must be loaded."},
         {{"--fault-data", "a", "--statistics"}, "Stress Tensor must be loaded."},
         {{"--plot-mohr", "m.svg", "--list-fault-data"}, "Fault Data must be loaded."},
+        {{"--fault-data", "a", "--plot-mohr", "-"},
+         "--plot-mohr: a picture written to standard output needs --format"},
+        {{"--fault-data", "a", "--plot-mohr", "-", "--format", "gif"}, "--format must be"},
+        {{"--fault-data", "a", "--decimal-point", ","}, "--decimal-point must be locale or ."},
+        {{"--inversion-result", "r", "--json"}, "--json needs --statistics"},
+        {{"--fault-data", "-", "--inversion-result", "-"}, "cannot both read standard input"},
     };
     for (const UsageCase& c : cases) {
         const BatchRun result = run(c.arguments);
@@ -505,6 +510,59 @@ TEST(BatchRun, EveryPictureFormatOpens) {
     }
 }
 
+std::string pixel_digest(const QImage& picture) {
+    const QImage img = picture.convertToFormat(QImage::Format_RGB32);
+    QCryptographicHash h(QCryptographicHash::Sha1);
+    for (int y = 0; y < img.height(); ++y)
+        h.addData(QByteArrayView(img.constScanLine(y), img.width() * 4));
+    return h.result().toHex().toStdString();
+}
+
+// Without labels the pictures are those of the program before it had labels, pixel for pixel
+// (digests of its pictures); with them, their texts are in the vector pictures.
+TEST(BatchRun, LabelsOffDrawsThePicturesOfBeforeAndOnWritesTheirTexts) {
+    TempFolder dir;
+    struct Row {
+        QStringList arguments;
+        const char* plot;
+        const char* digest;
+    };
+    const QStringList best = {"--inversion-result", result_path, "--stress", "best"};
+    const QStringList fry = best + QStringList{"--measure",    "fry",          "--plot-method",
+                                               "great-circle", "--projection", "equal-angle"};
+    const Row rows[] = {
+        {best, "fault-data", "bc17c3bf62a39e6ed9d143bb65a248ad35290c0d"},
+        {best, "stress", "c7faebcf01a1ba5077fa595dedf4cd028319ee9b"},
+        {best, "mohr", "899ecfd4362295de22521d72d99f067aaea3ec17"},
+        {best + QStringList{"--emphasis", "number", "--enhance", "0.5", "--colour", "off"},
+         "stress", "02e9f5a6c63586fab3c51f287bd41bc49dd2a374"},
+        {fry, "fault-data", "8045425e64bc5795d464f9774cbe5c13b942c671"},
+        {fry, "mohr", "1b62cc93ca2702b1044217abb5e2bec326628c88"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments.join(u' ').toStdString() + " " + row.plot);
+        const QString path = dir.path(QStringLiteral("off.png"));
+        ASSERT_EQ(run(row.arguments +
+                      QStringList{"--labels", "off", QStringLiteral("--plot-") + row.plot, path})
+                      .status,
+                  batch_ok);
+        EXPECT_EQ(pixel_digest(QImage(path)), row.digest);
+    }
+
+    const QStringList texts[] = {
+        {"N"}, {"σ1", "σ3", "N", ">0<", ">1<"}, {"σ", "n", "τ", "misfit", "90°"}};
+    const char* plots[] = {"fault-data", "stress", "mohr"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const QString path = dir.path(QStringLiteral("on.svg"));
+        ASSERT_EQ(run(fry + QStringList{QStringLiteral("--plot-") + plots[i], path}).status,
+                  batch_ok);
+        const QString svg = QString::fromUtf8(dir.read(QStringLiteral("on.svg")));
+        for (const QString& text : texts[i])
+            EXPECT_TRUE(svg.contains(text.startsWith(u'>') ? text : u'>' + text + u'<'))
+                << plots[i] << ": " << text.toStdString();
+    }
+}
+
 TEST(BatchRun, PngScaleAndPicturesWithoutData) {
     TempFolder dir;
     // Without a designation the window saves the empty frames; so does the batch.
@@ -656,7 +714,11 @@ TEST(BatchRun, TablesInFaultSlipFileOut) {
 TEST(BatchRun, StrictAndEmptyReadsExitOne) {
     TempFolder dir;
     const QString bad = dir.write("bad.efd", "F 102 55 083 54 N\r\nF 1x2 55 083 54 N\r\n");
-    const QString utf16 = dir.write("utf16.efd", QByteArray("F\0 \0" "1\0" "2\0" "0\0", 10));
+    const QString utf16 = dir.write("utf16.efd", QByteArray("F\0 \0"
+                                                            "1\0"
+                                                            "2\0"
+                                                            "0\0",
+                                                            10));
     const struct {
         QStringList arguments;
         int status;
@@ -752,5 +814,109 @@ TEST(BatchRun, MachineReadableTableAgreesWithTheMisfitFile) {
     EXPECT_TRUE(lines.value(1).endsWith(QStringLiteral(",,,,,,,,")))
         << lines.value(1).toStdString();
 }
+
+// What the batch tool writes takes the locale's decimal point unless told a full stop; the
+// statistics as JSON always have one.
+TEST(BatchRun, DecimalPointOfWhatIsWritten) {
+    TempFolder dir;
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const struct {
+        QStringList option;
+        const char* misfit_line;
+        const char* listed;
+    } rows[] = {
+        {{}, "F 102,0 55,0 83,0 54,0 N # misfit= ", "{0,"},
+        {{"--decimal-point", "locale"}, "F 102,0 55,0 83,0 54,0 N # misfit= ", "{0,"},
+        {{"--decimal-point", "."}, "F 102.0 55.0 83.0 54.0 N # misfit= ", "{0."},
+    };
+    std::vector<BatchRun> runs;
+    for (const auto& row : rows)
+        runs.push_back(run(QStringList{"--inversion-result", result_path, "--stress", "best",
+                                       "--write-misfit", dir.path("m.txt"), "--list-fault-data"}
+                           << row.option));
+    const BatchRun json = run({"--inversion-result", result_path, "--statistics", "--json"});
+    QLocale::setDefault(previous);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        ASSERT_EQ(runs[i].status, batch_ok) << runs[i].err.toStdString();
+        EXPECT_TRUE(lines_of(runs[i].out).value(0).contains(QString::fromLatin1(rows[i].listed)))
+            << runs[i].out.toStdString();
+    }
+    // The last run's file: the full stop asked for.
+    EXPECT_TRUE(dir.read("m.txt").startsWith(rows[2].misfit_line));
+    ASSERT_EQ(json.status, batch_ok) << json.err.toStdString();
+    ASSERT_EQ(lines_of(json.out).size(), 1);
+    const QJsonObject statistics = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    EXPECT_EQ(statistics.size(), 8);
+    // The window's memo of the example: "mean sigma-vector length (R) = 0.3088".
+    EXPECT_NEAR(statistics["mean_vector_length"].toDouble(), 0.3088, 0.00005);
+}
+
+#ifdef __linux__
+struct ProgramRun {
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+// The built program beside this test, with input on its standard input and standard output
+// sent to the file out_file, appended, when one is named.
+ProgramRun run_program(const QStringList& arguments, const QByteArray& input,
+                       const QString& out_file = QString()) {
+    ProgramRun r;
+    QProcess process;
+    if (!out_file.isEmpty())
+        process.setStandardOutputFile(out_file, QIODevice::Append);
+    process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quomtel-batch"),
+                  arguments);
+    if (!process.waitForStarted(60'000))
+        return r;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60'000))
+        return r;
+    r.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    r.out = process.readAllStandardOutput();
+    r.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return r;
+}
+
+// "-" reads the data from standard input and writes to standard output, files and pictures;
+// /dev/stdout is written where standard output is, after what is there, never replaced.
+TEST(BatchRun, DashForStandardInputAndOutput) {
+    if (!QFileInfo(QCoreApplication::applicationDirPath() + "/quomtel-batch").isExecutable())
+        GTEST_SKIP() << "quomtel-batch is not built beside the test";
+    TempFolder dir;
+    QFile data_file(data_path);
+    ASSERT_TRUE(data_file.open(QIODevice::ReadOnly));
+    const QByteArray data = data_file.readAll();
+    const QStringList stress{"--stress", "0/90,90/0,0.5"};
+    const BatchRun to_file =
+        run(QStringList{"--fault-data", data_path, "--write-misfit", dir.path("m.txt")} << stress);
+    ASSERT_EQ(to_file.status, batch_ok) << to_file.err.toStdString();
+    const QByteArray misfit = dir.read("m.txt").replace("ridge_site.efd", "-");
+
+    const ProgramRun piped =
+        run_program(QStringList{"--fault-data", "-", "--write-misfit", "-"} << stress, data);
+    EXPECT_EQ(piped.status, batch_ok) << piped.err.toStdString();
+    EXPECT_EQ(piped.out, misfit);
+    EXPECT_TRUE(piped.err.isEmpty()) << piped.err.toStdString();
+
+    const ProgramRun svg = run_program(
+        QStringList{"--fault-data", "-", "--plot-mohr", "-", "--format", "svg"} << stress, data);
+    EXPECT_EQ(svg.status, batch_ok) << svg.err.toStdString();
+    EXPECT_TRUE(svg.out.startsWith("<?xml") && svg.out.trimmed().endsWith("</svg>"));
+
+    const QString out = dir.write("out.txt", "before\n");
+    const ProgramRun appended = run_program(
+        QStringList{"--fault-data", data_path, "--write-misfit", "/dev/stdout"} << stress, {}, out);
+    EXPECT_EQ(appended.status, batch_ok) << appended.err.toStdString();
+    EXPECT_EQ(dir.read("out.txt"), "before\n" + dir.read("m.txt"));
+
+    const ProgramRun empty = run_program({"--fault-data", "-", "--list-fault-data"}, {});
+    EXPECT_EQ(empty.status, batch_failed);
+    EXPECT_EQ(empty.err, said("standard input", "no fault datum could be read from the file\n"));
+}
+#endif
 
 } // namespace

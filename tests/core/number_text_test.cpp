@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <cmath>
 #include <iomanip>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -235,6 +236,34 @@ TEST(TextToNumber, SinglePrecisionRangeAndLocale) {
     EXPECT_TRUE(comma);
     EXPECT_EQ(d, -22.5);
     EXPECT_FALSE(point);
+}
+
+// Numbers of files read under any locale: every separator a locale writes is the point, and
+// there is only one in a token (no group separators in these files).
+TEST(TextToNumber, FileNumbersTakeTheSeparatorOfAnyLocale) {
+    const struct {
+        const char16_t* text;
+        QChar locale_point;
+        bool read;
+        float value;
+    } rows[] = {
+        {u"102.5", u',', true, 102.5f},  {u"102,5", u'.', true, 102.5f},
+        {u"-0,25e1", u'.', true, -2.5f}, {u"7\u066B5", u'.', true, 7.5f},
+        {u"7;5", u';', true, 7.5f},      {u"5,", u'.', true, 5},
+        {u"1.234,5", u',', false, 0},    {u"1,234.5", u'.', false, 0},
+        {u"1,2,3", u',', false, 0},      {u"7;5", u'.', false, 0},
+        {u",", u',', false, 0},
+    };
+    for (const auto& row : rows) {
+        float out = 42;
+        const QStringView text(row.text);
+        EXPECT_EQ(text_to_float_any_point(text, out, row.locale_point), row.read)
+            << text.toString().toStdString();
+        EXPECT_EQ(out, row.read ? row.value : 42) << text.toString().toStdString();
+    }
+    EXPECT_EQ(shortest_float_text(0.1f), "0.1");
+    EXPECT_EQ(shortest_float_text(1e-7f), "1e-07");
+    EXPECT_EQ(shortest_float_text(std::numeric_limits<float>::infinity()), "");
 }
 
 } // namespace

@@ -15,9 +15,14 @@
 #include <random>
 
 #ifdef Q_OS_UNIX
+#include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -307,5 +312,112 @@ TEST(ReadFileBytes, WholeFileOrTheReason) {
         EXPECT_TRUE(failed.error.startsWith(row.error)) << failed.error.toStdString();
     }
 }
+
+#ifdef Q_OS_UNIX
+// All that can be read from a descriptor, which is closed then.
+QByteArray read_all(int fd) {
+    QByteArray bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    ::close(fd);
+    return bytes;
+}
+
+// Runs work with the descriptor target (standard input or output) put on fd.
+template <typename Work> void with_descriptor_on(int target, int fd, Work&& work) {
+    std::fflush(stdout);
+    const int saved = ::dup(target);
+    ::dup2(fd, target);
+    ::close(fd);
+    work();
+    std::fflush(stdout);
+    ::dup2(saved, target);
+    ::close(saved);
+}
+
+// A stream is written where it stands, never replaced: "-" and /dev/fd/N go to the descriptor
+// at its position (a file standard output is sent to keeps what came before), a named pipe to
+// its reader. A pipe nobody reads is refused at once rather than waited on for good.
+TEST(WriteFileAtomically, StreamsAreWrittenDirectly) {
+    TempFolder dir;
+    const QByteArray bytes = "F 1 2 3 4 N\r\n";
+    const QString out = dir.write("out.txt", "before\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &before), 0);
+    const int appending = ::open(QFile::encodeName(out).constData(), O_WRONLY | O_APPEND);
+    ASSERT_GE(appending, 0);
+    EXPECT_TRUE(write_file_atomically("/dev/fd/" + QString::number(appending), bytes, nullptr));
+    ::close(appending);
+    EXPECT_EQ(dir.read("out.txt"), "before\n" + bytes);
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(out).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+
+    for (const QString& name : {QStringLiteral("-"), QStringLiteral("/proc/self/fd/%1")}) {
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        bool written = false;
+        if (name == u"-") {
+            with_descriptor_on(1, ends[1],
+                               [&] { written = write_file_atomically(name, bytes, nullptr); });
+        } else {
+            written = write_file_atomically(name.arg(ends[1]), bytes, nullptr);
+            ::close(ends[1]);
+        }
+        EXPECT_TRUE(written) << name.toStdString();
+        EXPECT_EQ(read_all(ends[0]), bytes) << name.toStdString();
+    }
+
+    const QString fifo = dir.path("fifo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QString error;
+    EXPECT_FALSE(write_file_atomically(fifo, bytes, &error));
+    EXPECT_EQ(error, "Cannot write file [" + fifo + "]: no program reads from the pipe.");
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_TRUE(write_file_atomically(fifo, bytes, &error)) << error.toStdString();
+    fcntl(reader, F_SETFL, 0);
+    EXPECT_EQ(read_all(reader), bytes);
+}
+
+// Sends the bytes into a new pipe on another thread; its reading end is returned.
+int send_through_pipe(const QByteArray& bytes, std::thread& sender) {
+    int ends[2];
+    if (::pipe(ends) != 0)
+        return -1;
+    sender = std::thread([bytes, in = ends[1]] {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(in, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        ::close(in);
+    });
+    return ends[0];
+}
+
+// "-" reads standard input, and /dev/fd/N the pipe a shell's <(...) hands over, to their end
+// (more than a pipe holds at once); a named pipe stays refused (see ReadTextLines).
+TEST(ReadFileBytes, StandardInputAndHandedOverPipes) {
+    const QByteArray bytes = garbage_bytes(200'000, 3);
+    for (const QString& path : {QStringLiteral("-"), QStringLiteral("/dev/fd/%1")}) {
+        std::thread sender;
+        const int fd = send_through_pipe(bytes, sender);
+        ASSERT_GE(fd, 0);
+        TFileReadResult read;
+        if (path == u"-") {
+            with_descriptor_on(0, fd, [&] { read = read_file_bytes(path); });
+        } else {
+            read = read_file_bytes(path.arg(fd));
+            ::close(fd);
+        }
+        sender.join();
+        EXPECT_TRUE(read.ok) << read.error.toStdString();
+        EXPECT_EQ(read.bytes, bytes) << path.toStdString();
+    }
+}
+#endif
 
 } // namespace

@@ -193,15 +193,22 @@ TEST(FaultDataReader, UnreadableFileLeavesTheSetAlone) {
     EXPECT_EQ(r.set.count(), 1);
 }
 
-TEST(FaultDataReader, NumbersFollowTheLocale) {
+// A file written under any locale reads under any other: under German a "120.5" was once
+// dropped as invalid data, and under C every line of a German file was.
+TEST(FaultDataReader, NumbersOfAnyLocale) {
     const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    Reading r;
-    r.read_lines({"120,5 30 200 20 N", "120.5 30 200 20 N"});
-    QLocale::setDefault(before);
-    ASSERT_EQ(r.set.count(), 1);
-    EXPECT_EQ(r.set.FDList[0].SDList[0].Pazpl.az, 120.5f);
-    EXPECT_EQ(r.messages.shown, QStringList("invalid data at line #2"));
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+        QLocale::setDefault(locale);
+        Reading r;
+        r.read_lines({"120,5 30 200 20 N", "120.5 30 200 20 N", "M 40,5 60 310 5,25 D",
+                      "120,5,0 30 200 20 N"});
+        QLocale::setDefault(before);
+        ASSERT_EQ(r.set.count(), 3) << locale.name().toStdString();
+        EXPECT_EQ(r.set.FDList[0].SDList[0].Pazpl.az, 120.5f);
+        EXPECT_EQ(r.set.FDList[1].SDList[0].Pazpl.az, 120.5f);
+        EXPECT_EQ(r.set.FDList[2].SDList[0].Lazpl.pl, 5.25f);
+        EXPECT_EQ(r.messages.shown, QStringList("invalid data at line #4"));
+    }
 }
 
 } // namespace

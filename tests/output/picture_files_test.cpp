@@ -1,4 +1,5 @@
 #include "output/picture_files.h"
+#include "plot/mohr_plot.h"
 #include "plot/picture_parts.h"
 #include "plot/st_symbols.h"
 #include "tests/support/resource_use.h"
@@ -97,6 +98,48 @@ TEST(SvgPictures, WrittenInPartsIsTheWholePicture) {
             write_svg_picture(folder.path(name), QSize(300, 200), draw, symbols_per_part, &error))
             << error.toStdString();
         EXPECT_EQ(folder.read(name), whole) << symbols_per_part << " symbols per part";
+    }
+}
+
+// The labelled Mohr diagram written in parts is the one held whole; its metafile holds the
+// labels as text.
+TEST(SvgPictures, LabelledMohrDiagramInPartsAndAsMetafile) {
+    TMohrPlotStyles styles;
+    init_Mohr_style(styles);
+    TFaultDataSet set;
+    for (int i = 0; i < 30; ++i) {
+        TFaultData fd;
+        fd.SDList.resize(1);
+        fd.SDList[0].normal_stress = float(i) / 30;
+        fd.SDList[0].shear_stress = float(i % 5) / 12;
+        fd.rep_isd = 0;
+        fd.rep_misfit = float(i * 6);
+        set.FDList.push_back(fd);
+    }
+    TStressTensor st;
+    st.sr = 0.4f;
+    const auto draw = [&](QPainter& canvas) {
+        draw_Mohr_diagram(canvas, styles, &set, &st, 180, true);
+    };
+    const QSize size(mohr_plot_size, mohr_plot_size);
+    TempFolder folder;
+    QString error;
+    const QString name = QStringLiteral("mohr.svg");
+    ASSERT_TRUE(write_svg_picture(folder.path(name), size, draw, 0, &error)) << error.toStdString();
+    const QByteArray whole = folder.read(name);
+    for (const int symbols_per_part : {1, 7}) {
+        ASSERT_TRUE(write_svg_picture(folder.path(name), size, draw, symbols_per_part, &error));
+        EXPECT_EQ(folder.read(name), whole) << symbols_per_part << " symbols per part";
+    }
+    ASSERT_TRUE(write_picture_as(folder.path(QStringLiteral("mohr.emf")), TPictureFormat::Emf, size,
+                                 1, draw, &error))
+        << error.toStdString();
+    const QByteArray emf = folder.read(QStringLiteral("mohr.emf"));
+    for (const QString& text : {QStringLiteral("σ"), QStringLiteral("τ"), QStringLiteral("misfit"),
+                                QStringLiteral("180°"), QStringLiteral("0°")}) {
+        const QByteArray utf16(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        EXPECT_TRUE(emf.contains(utf16)) << text.toStdString();
+        EXPECT_TRUE(whole.contains(">" + text.toUtf8() + "<")) << text.toStdString();
     }
 }
 

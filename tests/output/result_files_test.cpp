@@ -1,6 +1,7 @@
 #include "output/result_files.h"
 
 #include "faults/fd_reader.h"
+#include "output/data_files.h"
 #include "stress/fitness_kernel.h"
 #include "stress/inversion_grid.h"
 #include "stress/ir_reader.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -182,6 +184,58 @@ TEST(InversionResultFiles, DataFollowTheDecimalPointOfTheLocale) {
     EXPECT_TRUE(folder.read("de.cgp").contains("5 80 185 10 0.25"));
     ASSERT_EQ(back.result.outcome, TIROutcome::Loaded);
     expect_same_data(back.data, data);
+}
+
+// A result and a fault-slip file written under one locale read under another, both ways; and
+// written with a full stop whatever the locale, as the batch tool's --decimal-point . asks.
+TEST(InversionResultFiles, LocaleRoundTrip) {
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const struct {
+        QLocale writing;
+        std::optional<QChar> point;
+        QLocale reading;
+        const char16_t* written;
+    } rows[] = {
+        {german, {}, QLocale::c(), u"L 123,456 33,3333 200,001 20,5 U"},
+        {QLocale::c(), {}, german, u"L 123.456 33.3333 200.001 20.5 U"},
+        {german, u'.', german, u"L 123.456 33.3333 200.001 20.5 U"},
+        {QLocale(QLocale::Arabic, QLocale::Egypt), {}, german, u"L 123\u066B456 33\u066B3333"},
+    };
+    const TFaultDataSet data = sample_data();
+    const std::vector<TInversionCandidate> candidates = {
+        {make_azpl(5, 80), make_azpl(185, 10), 0.25f, 2, 0}};
+    for (const auto& row : rows) {
+        const std::string name =
+            row.writing.name().toStdString() + " to " + row.reading.name().toStdString();
+        TempFolder folder;
+        bool saved = false;
+        {
+            const DefaultLocale writing(row.writing);
+            const QChar point = row.point.value_or(locale_decimal_point());
+            saved = save_inversion_result(folder.path("r.tlv"), data, candidates, nullptr, point) &&
+                    save_data_fault_data(folder.path("f.efd"), data, "r.tlv", nullptr, point);
+        }
+        ASSERT_TRUE(saved) << name;
+        EXPECT_TRUE(QString::fromUtf8(folder.read("r.tlv")).contains(QStringView(row.written)))
+            << name;
+        const DefaultLocale reading(row.reading);
+        TReadBack back;
+        read_back(folder, QStringLiteral("r.tlv"), back);
+        ASSERT_EQ(back.result.outcome, TIROutcome::Loaded) << name;
+        EXPECT_TRUE(back.messages.shown.isEmpty()) << name;
+        expect_same_data(back.data, data);
+        // The fault-slip file has one decimal.
+        EventLog log;
+        RecordingMessages messages;
+        TFaultDataSet file_data;
+        ASSERT_TRUE(read_fault_data_file(folder.path("f.efd"), file_data, log, messages).read);
+        EXPECT_TRUE(messages.shown.isEmpty()) << name;
+        ASSERT_EQ(file_data.count(), data.count()) << name;
+        for (size_t k = 0; k < data.FDList.size(); ++k)
+            EXPECT_NEAR(file_data.FDList[k].SDList[0].Lazpl.pl, data.FDList[k].SDList[0].Lazpl.pl,
+                        0.051)
+                << name << ", datum " << k + 1;
+    }
 }
 
 TEST(InversionResultFiles, NoHalfPairIsLeft) {

@@ -62,22 +62,33 @@ struct TDrawn {
     QImage image;
     std::vector<int> progress;
     std::uint32_t seed = 0;
+    bool whole = true; // not stopped
 };
 
 // The frame, then the tadpoles either copied back to front or drawn one by one; a clip the size
-// of the picture changes no pixel but keeps every tadpole on QPainter.
+// of the picture changes no pixel but keeps every tadpole on QPainter. threads -1: as
+// draw_stress_states chooses on a plain image. told, if given, hears each progress call.
 TDrawn draw(std::span<const TStressTensor> states, const TSTPlotStyles& styles,
-            const TSTDrawSettings& settings, int threads) {
+            const TSTDrawSettings& settings, int threads, std::stop_token stop = {},
+            const std::function<void(int)>& told = {}) {
     TDrawn d{QImage(st_plot_width, st_plot_height, QImage::Format_RGB32), {}, 0};
     QPainter painter(&d.image);
-    const TSTProgress progress = [&d](int drawn) { d.progress.push_back(drawn); };
-    if (threads == 0) {
-        painter.setClipRect(d.image.rect());
-        draw_stress_states(painter, styles, settings, states, 1, TPlottedNumbers{}, progress);
+    const TSTProgress progress = [&d, &told](int drawn) {
+        d.progress.push_back(drawn);
+        if (told)
+            told(drawn);
+    };
+    if (threads <= 0) {
+        if (threads == 0)
+            painter.setClipRect(d.image.rect());
+        d.whole = draw_stress_states(painter, styles, settings, states, 1, TPlottedNumbers{},
+                                     progress, stop);
     } else {
         draw_stress_plot_frame(painter, styles, settings, 1, TPlottedNumbers{});
         set_random_seed(0);
-        EXPECT_TRUE(draw_tadpoles_on_raster(painter, styles, settings, states, progress, threads));
+        EXPECT_TRUE(
+            draw_tadpoles_on_raster(painter, styles, settings, states, progress, threads, stop));
+        d.whole = !stop.stop_requested();
     }
     d.seed = random_seed();
     return d;
@@ -89,6 +100,31 @@ std::string first_difference(const QImage& a, const QImage& b) {
             if (a.pixel(x, y) != b.pixel(x, y))
                 return std::to_string(x) + "," + std::to_string(y);
     return "none";
+}
+
+// A stop asked for ends each route early; a stop that could come but does not changes nothing.
+TEST(StressPlotRaster, StopEndsTheDrawingEarlyAndOtherwiseChangesNothing) {
+    const std::vector<TStressTensor> states = scene(600, 41, 6);
+    const TSTDrawSettings settings{TEmphasis::Num, 1, true, true};
+    for (const int threads : {0, -1, 1, 2}) { // one by one, as chosen, copied on 1 or 2 threads
+        SCOPED_TRACE(threads);
+        const TDrawn whole = draw(states, plot_styles(), settings, threads);
+        std::stop_source never;
+        const TDrawn unstopped = draw(states, plot_styles(), settings, threads, never.get_token());
+        EXPECT_TRUE(unstopped.whole);
+        EXPECT_TRUE(unstopped.image == whole.image)
+            << first_difference(unstopped.image, whole.image);
+        EXPECT_EQ(unstopped.progress, whole.progress);
+        std::stop_source source;
+        const TDrawn stopped =
+            draw(states, plot_styles(), settings, threads, source.get_token(), [&](int drawn) {
+                if (drawn >= 40)
+                    source.request_stop();
+            });
+        EXPECT_FALSE(stopped.whole);
+        EXPECT_LT(stopped.progress.size(), whole.progress.size() / 2);
+        EXPECT_FALSE(stopped.image == whole.image);
+    }
 }
 
 TEST(StressPlotRaster, CopiesBackToFrontWhatDrawingEachTadpoleGives) {

@@ -5,6 +5,7 @@
 #include "plot/draw_operations.h"
 #include "session/designation.h"
 #include "session/session.h"
+#include "tests/session/session_fixture.h"
 #include "tests/support/resource_use.h"
 #include "tests/support/sparse_file.h"
 #include "tests/support/test_support.h"
@@ -24,12 +25,6 @@ namespace {
 
 const QString data_path = QStringLiteral(QUOMTEL_EXAMPLES_DIR "/ridge_site.efd");
 const QString result_path = QStringLiteral(QUOMTEL_EXAMPLES_DIR "/ridge_site.tlv");
-
-struct SessionFixture {
-    EventLog log;
-    RecordingMessages messages;
-    TSession session{log, messages};
-};
 
 // Everything a refused input must leave as it was.
 struct Snapshot {
@@ -322,5 +317,63 @@ TEST(Session, MemoryRunningOutWhileReadingLeavesEverything) {
     }
 }
 #endif
+
+// Stops the drawing it follows once n states are drawn.
+class StoppingProgress : public TDrawProgress {
+public:
+    explicit StoppingProgress(int n) : n_(n) {}
+    void begin(int total) override { total_ = total; }
+    void advance(int done) override {
+        ++told_;
+        if (done >= n_)
+            stop_.request_stop();
+    }
+    void end() override {}
+    std::stop_token stop_request() const override { return stop_.get_token(); }
+    int total_ = 0, told_ = 0;
+
+private:
+    int n_;
+    std::stop_source stop_;
+};
+
+std::vector<std::pair<int, float>> ids_and_weights(const TSession& s) {
+    std::vector<std::pair<int, float>> states;
+    for (const TStressTensor& st : s.STSet)
+        states.emplace_back(st.id, st.Le);
+    return states;
+}
+
+// A stress drawing stopped on the way says so and leaves the states as they were; a saved
+// picture is drawn whole whatever its progress asks.
+TEST(Session, StoppedStressDrawingLeavesTheStates) {
+    SessionFixture f;
+    TSession& s = f.session;
+    ASSERT_TRUE(s.read_IR(result_path));
+    ASSERT_TRUE(s.set_enhance(u"0.2", u'.'));
+    const auto states = ids_and_weights(s);
+    QImage whole(st_plot_width, st_plot_height, QImage::Format_RGB32);
+    QImage stopped = whole;
+    {
+        QPainter canvas(&whole);
+        EXPECT_TRUE(s.draw_ST_states(canvas));
+    }
+    StoppingProgress progress(50);
+    {
+        QPainter canvas(&stopped);
+        EXPECT_FALSE(s.draw_ST_states(canvas, &progress));
+    }
+    EXPECT_GT(progress.total_, 500);
+    EXPECT_LT(progress.told_, progress.total_ / 2);
+    EXPECT_FALSE(stopped == whole);
+    EXPECT_EQ(ids_and_weights(s), states);
+
+    TempFolder dir;
+    StoppingProgress saving(50);
+    ASSERT_TRUE(s.save_graph_ST(dir.path(QStringLiteral("st.png")), 1, &saving));
+    EXPECT_EQ(saving.told_, saving.total_);
+    EXPECT_EQ(QImage(dir.path(QStringLiteral("st.png"))).convertToFormat(QImage::Format_RGB32),
+              whole);
+}
 
 } // namespace

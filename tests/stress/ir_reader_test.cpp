@@ -447,9 +447,22 @@ TEST(InversionResultReader, LargeResultsAsEachStateAlone) {
     }
     Reading r;
     r.cgp(cgp);
-    r.result = read_inversion_result(result, r.path, r.exe, r.fd, r.st, r.log, r.messages);
+    // The progress moves on through the fitness lines and the building of the states, and ends
+    // at its total: a step for each line and each state.
+    std::vector<std::pair<qint64, qint64>> told;
+    r.result = read_inversion_result(result, r.path, r.exe, r.fd, r.st, r.log, r.messages, {},
+                                     [&](qint64 done, qint64 total) {
+                                         told.push_back({done, total});
+                                     });
     ASSERT_EQ(r.result.outcome, TIROutcome::Loaded);
     ASSERT_EQ(r.st.STSet.size(), size_t(n));
+    ASSERT_GE(told.size(), 4u);
+    EXPECT_EQ(told.back(), (std::pair<qint64, qint64>(2 * n, 2 * n)));
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+    EXPECT_TRUE(std::any_of(told.begin(), told.end(),
+                            [&](const auto& t) { return t.first > 0 && t.first < n; }));
+    EXPECT_TRUE(std::any_of(told.begin(), told.end(),
+                            [&](const auto& t) { return t.first > n && t.first < 2 * n; }));
 
     std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);

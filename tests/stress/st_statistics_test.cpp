@@ -1,5 +1,10 @@
 #include "stress/st_statistics.h"
 
+#include "core/number_text.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,6 +103,47 @@ TEST(StressStatistics, NoMeanWithoutWeight) {
         c = -c;
     opposite.Ln = one.Ln = 0.5f; // cancelling states
     EXPECT_EQ(stress_statistics_lines({one, opposite}), undefined);
+}
+
+// The JSON holds every figure of the text in full: each, shown as the text shows it, is the text;
+// an absent figure is null. The text with a comma is the same but for the point.
+TEST(StressStatistics, JsonHasTheFiguresOfTheText) {
+    const TStressTensor a = state(make_azpl(45.6f, 3.2f), make_azpl(225.6f, 86.8f), 0.3f, 0.7f);
+    const TStressTensor b = state(make_azpl(120, 10), make_azpl(300, 80), 0.6f, 0.3f);
+    const std::vector<TStressTensor> sets[] = {{a, b}, {a}, {}, {weighted_vector(a.ss, 0.04f)}};
+    const auto shown = [](const QJsonValue& v, const char* pattern) {
+        return v.isNull() ? QStringLiteral("null")
+                          : format_float(QString::fromLatin1(pattern), v.toDouble(), u'.');
+    };
+    for (const std::vector<TStressTensor>& set : sets) {
+        const TStressStatistics statistics = stress_statistics(set);
+        const QStringList text = stress_statistics_lines(statistics, u'.');
+        ASSERT_EQ(text, stress_statistics_lines(set));
+        QJsonParseError problem;
+        const QJsonObject o =
+            QJsonDocument::fromJson(stress_statistics_json(statistics), &problem).object();
+        ASSERT_EQ(problem.error, QJsonParseError::NoError);
+        EXPECT_EQ(o.size(), 8);
+        const QString mean = o["mean_sigma1_trend"].isNull()
+                                 ? QStringLiteral("undefined")
+                                 : shown(o["mean_sigma1_trend"], "000") + u'/' +
+                                       shown(o["mean_sigma1_plunge"], "00") + u' ' +
+                                       shown(o["mean_sigma3_trend"], "000") + u'/' +
+                                       shown(o["mean_sigma3_plunge"], "00") + u' ' +
+                                       shown(o["mean_stress_ratio"], "0.0000");
+        EXPECT_EQ(text[0], QStringLiteral("mean stress: ") + mean);
+        EXPECT_EQ(text[1], QStringLiteral("mean sigma-vector length (R) = ") +
+                               shown(o["mean_vector_length"], "0.0000"));
+        EXPECT_EQ(text[2], conf + (o["confidence_angle"].isNull()
+                                       ? QStringLiteral("too large dispersion")
+                                       : shown(o["confidence_angle"], "##0.00") + " deg"));
+        EXPECT_EQ(text[3], QStringLiteral("mean Theta to mean = ") +
+                               (o["mean_angle_to_mean"].isNull()
+                                    ? QStringLiteral("undefined")
+                                    : shown(o["mean_angle_to_mean"], "##0.00")));
+        QStringList with_comma = stress_statistics_lines(statistics, u',');
+        EXPECT_EQ(with_comma.join(u'|').replace(u',', u'.'), text.join(u'|'));
+    }
 }
 
 } // namespace

@@ -24,6 +24,7 @@ struct Case {
     TMifitMeasure measure;
     TEmphasis emphasis;
     Source source;
+    bool labels = false; // the pictures as they were before labels, but for a few cases
 
     std::string name() const {
         return std::string(projection == TProjection::EArea ? "area" : "angle") +
@@ -32,7 +33,8 @@ struct Case {
                (emphasis == TEmphasis::Siz ? " size" : " number") +
                (source == Source::FaultData    ? " data"
                 : source == Source::ResultBest ? " best"
-                                               : " typed");
+                                               : " typed") +
+               (labels ? " labels" : "");
     }
 
     QStringList batch_arguments() const {
@@ -54,6 +56,8 @@ struct Case {
              << (measure == TMifitMeasure::SlipDir ? QStringLiteral("slip") : QStringLiteral("fry"))
              << QStringLiteral("--emphasis")
              << (emphasis == TEmphasis::Siz ? QStringLiteral("size") : QStringLiteral("number"));
+        if (!labels) // on by default
+            args << QStringLiteral("--labels") << QStringLiteral("off");
         return args;
     }
 };
@@ -61,6 +65,8 @@ struct Case {
 // What the user does in the window for a case: the settings first, then open and designate.
 void run_window(UiFixture& ui, const Case& c) {
     TFormMain& w = *ui.window;
+    if (w.ActionPlotLabels->isChecked() != c.labels)
+        w.ActionPlotLabels->trigger();
     w.fd_view->projection_items[c.projection == TProjection::EAngle ? 0 : 1]->click();
     w.fd_view->plot_method_items[c.method == TPlotMethod::GCA ? 0 : 1]->click();
     w.compat_view->measure_items[c.measure == TMifitMeasure::SlipDir ? 0 : 1]->click();
@@ -95,6 +101,10 @@ TEST(BatchAndWindow, SameSessionSameOutputs) {
                     for (Source source :
                          {Source::FaultData, Source::ResultBest, Source::ResultTyped})
                         cases.push_back({projection, method, measure, emphasis, source});
+    cases.push_back({TProjection::EArea, TPlotMethod::GCA, TMifitMeasure::DistFry, TEmphasis::Num,
+                     Source::ResultBest, true});
+    cases.push_back({TProjection::EAngle, TPlotMethod::TLD, TMifitMeasure::SlipDir, TEmphasis::Siz,
+                     Source::FaultData, true});
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name());

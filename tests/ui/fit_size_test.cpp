@@ -5,6 +5,7 @@
 #include "ui/about.h"
 #include "ui/compatibility.h"
 #include "ui/edit_box.h"
+#include "ui/picture_area.h"
 #include "ui/st_view.h"
 
 #include <QAbstractButton>
@@ -12,9 +13,11 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 
@@ -47,7 +50,8 @@ TEST(FitSize, FixedLayoutHoldsAtTheFontItIsMadeFor) {
     w.st_view->status_panels[0]->setText(QStringLiteral("Nst = 421"));
     QApplication::processEvents();
     EXPECT_EQ(w.fd_view->ButtonDraw->parentWidget()->height(), 73);
-    EXPECT_EQ(w.st_view->ButtonDraw->parentWidget()->height(), 73);
+    // Above its splitter, as high as the four statistics lines need.
+    EXPECT_EQ(w.st_view->ButtonDraw->parentWidget()->height(), 80);
     EXPECT_EQ(w.st_view->EditEnhance->width(), 52);
     EXPECT_EQ(w.st_view->EditDispersion->width(), 52);
     TFormCompatibility& c = *w.compat_view;
@@ -132,6 +136,43 @@ void expect_nothing_clipped(TFormMain& w) {
     EXPECT_GE(w.about->height(), close->geometry().bottom());
 }
 
+// The four statistics lines, top and bottom, within the memo's viewport.
+void expect_statistics_whole(TFormST& st) {
+    QPlainTextEdit& memo = *st.MemoStat;
+    memo.setPlainText(QStringLiteral("mean stress: 036/88 282/01 0.5364\n"
+                                     "mean sigma-vector length (R) = 0.3088\n"
+                                     "59% conf (2 stdev by Theta) = 90.94 deg\n"
+                                     "mean Theta to mean = 70.41"));
+    QApplication::processEvents();
+    QTextCursor cursor(memo.document());
+    EXPECT_GE(memo.cursorRect(cursor).top(), 0);
+    cursor.movePosition(QTextCursor::End);
+    EXPECT_LE(memo.cursorRect(cursor).bottom(), memo.viewport()->height());
+}
+
+// The splitter starts where the statistics show whole, gives the list and the memo the room it
+// is dragged to, and never squeezes the controls.
+TEST(FitSize, StressListAndStatisticsGetTheRoomTheSplitterGives) {
+    UiFixture ui;
+    TFormST& st = *ui.window->st_view;
+    ui.window->activate(&st);
+    QApplication::processEvents();
+    expect_statistics_whole(st);
+    QWidget& top = *st.ButtonDraw->parentWidget();
+    const int start = top.height(), memo = st.MemoStat->height(), list = st.ListBox->height();
+    const int whole = st.Splitter->sizes().value(0) + st.Splitter->sizes().value(1);
+    st.Splitter->setSizes({start + 150, whole - start - 150});
+    QApplication::processEvents();
+    EXPECT_EQ(top.height(), start + 150);
+    EXPECT_EQ(st.MemoStat->height(), memo + 150);
+    EXPECT_EQ(st.ListBox->height(), list + 150);
+    st.Splitter->setSizes({10, whole - 10});
+    QApplication::processEvents();
+    EXPECT_EQ(top.height(), top.minimumHeight());
+    EXPECT_GE(top.height(), 73); // the controls' row, as without the splitter
+    EXPECT_GT(st.ImageST->height(), 300);
+}
+
 TEST(FitSize, NothingIsClippedAtTheLayoutsFont) {
     UiFixture ui;
     expect_nothing_clipped(*ui.window);
@@ -152,6 +193,7 @@ TEST(FitSize, NothingIsClippedAtTwiceTheFont) {
     DoubleFont font;
     UiFixture ui;
     expect_nothing_clipped(*ui.window);
+    expect_statistics_whole(*ui.window->st_view);
     // The fixed sizes grew with the font.
     EXPECT_GT(ui.window->st_view->ButtonDraw->parentWidget()->height(), 73);
     EXPECT_GT(ui.window->compat_view->EditMisfitBinSize->parentWidget()->height(), 110);

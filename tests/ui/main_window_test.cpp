@@ -295,7 +295,7 @@ void expect_unique_access_keys(const QList<QAction*>& entries, const QString& wh
 TEST(MainWindow, EveryMenuEntryHasItsOwnAccessKey) {
     UiFixture ui;
     const QList<QAction*> menus = ui.window->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    ASSERT_EQ(menus.size(), 5);
     expect_unique_access_keys(menus, QStringLiteral("menu bar"));
     EXPECT_EQ(access_key(QStringLiteral("&Misfit, normal && shear stresses")), u'M');
     EXPECT_TRUE(access_key(QStringLiteral("normal && shear")).isNull());

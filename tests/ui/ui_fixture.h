@@ -38,11 +38,20 @@ public:
         return next_values;
     }
     std::optional<TSaveAllChoice> save_all() override { return next_save_all; }
+    std::optional<TInversionSettings> invert_settings(const TInversionSettings& initial,
+                                                      TMifitMeasure measure) override {
+        invert_initial = initial;
+        invert_measure = measure;
+        return next_inversion;
+    }
     void file_used(const QString& path) override { used.append(path); }
     std::optional<TTableOptions> next_table; // nothing: the import dialog is cancelled
     std::optional<TStressValues> next_values;
     std::optional<TStressValues> designate_initial;
     std::optional<TSaveAllChoice> next_save_all;
+    std::optional<TInversionSettings> next_inversion; // nothing: the invert dialog is cancelled
+    std::optional<TInversionSettings> invert_initial;
+    std::optional<TMifitMeasure> invert_measure;
     QStringList used;
     QStringList imported;
     QString imported_text;
