@@ -1,6 +1,7 @@
 #include "batch/batch_options.h"
 
 #include "batch/batch_inversion.h"
+#include "batch/batch_kinematics.h"
 #include "core/number_text.h"
 #include "core/output_file.h"
 #include "core/version.h"
@@ -119,7 +120,7 @@ QList<QCommandLineOption> batch_option_table() {
         value_option("bin-size", "Misfit bin size in degrees (10).", "N"),
         value_option("enhance", "Enhance factor ef, 0..1 (0.8).", "EF"),
         value_option("dispersion", "Dispersion factor df, 0..5 (1.0).", "DF"),
-        value_option("emphasis", "Emphasize number or size (size).", "E"),
+        value_option("emphasis", "Emphasize number, size or density (size).", "E"),
         value_option("tails", "Tadpole tails: on or off (on).", "on|off"),
         value_option("colour", "Colour, else grey: on or off (on).", "on|off"),
         value_option("plot-method", "great-circle or tangent-lineation (the latter).", "M"),
@@ -141,6 +142,16 @@ QList<QCommandLineOption> batch_option_table() {
         value_option("plot-stress", "Draws the stress states.", "FILE"),
         value_option("plot-mohr", "Draws the Mohr diagram.", "FILE"),
         value_option("plot-histogram", "Draws the misfit histogram.", "FILE"),
+        value_option("contours", "Contours under the fault data: none, poles...", "S"),
+        value_option("density", "Density of: poles lineations p t sigma1 sigma3", "S"),
+        value_option("density-method", "kamb, or schmidt for 1 % area (sigma: schmidt).", "M"),
+        value_option("density-levels", "Contour levels, e.g. 2,4,6 (the method's).", "L,..."),
+        value_option("write-kinematics", "Writes the P, T and B axes per datum (CSV).", "FILE"),
+        value_option("plot-kinematics", "Draws the P and T axes (over --density).", "FILE"),
+        value_option("write-density", "Writes the density per net node (CSV).", "FILE"),
+        value_option("plot-density", "Draws the density contours.", "FILE"),
+        value_option("write-dihedra", "Writes the right dihedra per net node (CSV).", "FILE"),
+        value_option("plot-dihedra", "Draws the right dihedra and P and T axes.", "FILE"),
         value_option("format", "Picture format for a stream: emf svg pdf png.", "F"),
         value_option("png-scale", "Scale of PNG pictures, 0..8 (1).", "S"),
         value_option("decimal-point", "Decimal point of files: locale or . (locale).", "locale|."),
@@ -308,12 +319,15 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
             return check_dispersion(value.trimmed(), u'.', settings.df);
         });
 
-        if (is_set("emphasis"))
-            settings.emphasis = choice(parser, QStringLiteral("emphasis"),
-                                       {QStringLiteral("number"), QStringLiteral("size")}) ==
-                                        QStringLiteral("number")
-                                    ? TEmphasis::Num
-                                    : TEmphasis::Siz;
+        if (is_set("emphasis")) {
+            const QString emphasis = choice(
+                parser, QStringLiteral("emphasis"),
+                {QStringLiteral("number"), QStringLiteral("size"), QStringLiteral("density")});
+            settings.stress_density = emphasis == QStringLiteral("density");
+            if (!settings.stress_density)
+                settings.emphasis =
+                    emphasis == QStringLiteral("number") ? TEmphasis::Num : TEmphasis::Siz;
+        }
         settings.tadpole_tail = on_off(parser, QStringLiteral("tails")).value_or(true);
         settings.color = on_off(parser, QStringLiteral("colour")).value_or(true);
         if (is_set("plot-method"))
@@ -360,7 +374,8 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
                 by_index[formats.indexOf(choice(parser, QStringLiteral("format"), formats))];
         }
         // A name's extension tells the format; a stream's name ("-", /dev/stdout) has none.
-        for (const char* name : {"plot-fault-data", "plot-stress", "plot-mohr", "plot-histogram"}) {
+        for (const char* name : {"plot-fault-data", "plot-stress", "plot-mohr", "plot-histogram",
+                                 "plot-kinematics", "plot-density", "plot-dihedra"}) {
             const QString path = text(name);
             if (path.isEmpty() || picture_format_of(path) || settings.picture_format)
                 continue;
@@ -409,12 +424,16 @@ TBatchParse parse_batch_arguments(const QStringList& arguments) {
             !fault_data)
             throw Failure{QStringLiteral("Fault Data must be loaded.")};
 
-        const bool output = !o.write_result.isEmpty() || !o.write_misfit.isEmpty() ||
-                            !o.write_theoretical.isEmpty() || !o.write_stress_tensor.isEmpty() ||
-                            !o.write_fault_data.isEmpty() || !o.write_table.isEmpty() ||
-                            o.statistics || o.list_fault_data || !o.plot_fault_data.isEmpty() ||
-                            !o.plot_stress.isEmpty() || !o.plot_mohr.isEmpty() ||
-                            !o.plot_histogram.isEmpty();
+        if (const QString problem = parse_kinematics_options(parser, o, fault_data, result_loaded);
+            !problem.isEmpty())
+            throw Failure{problem};
+
+        const bool output = kinematics_output(o) || !o.write_result.isEmpty() ||
+                            !o.write_misfit.isEmpty() || !o.write_theoretical.isEmpty() ||
+                            !o.write_stress_tensor.isEmpty() || !o.write_fault_data.isEmpty() ||
+                            !o.write_table.isEmpty() || o.statistics || o.list_fault_data ||
+                            !o.plot_fault_data.isEmpty() || !o.plot_stress.isEmpty() ||
+                            !o.plot_mohr.isEmpty() || !o.plot_histogram.isEmpty();
         if (!output && !fault_data)
             throw Failure{QStringLiteral("nothing to do: give a file to read or an output")};
     } catch (const Failure& failure) {

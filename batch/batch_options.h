@@ -49,6 +49,15 @@ struct TBatchOptions {
     QString plot_stress;
     QString plot_mohr;
     QString plot_histogram;
+    // Kinematics: the subject of --write-density, --plot-density and of the contours under
+    // --plot-kinematics; the axes per datum, densities and right dihedra, as text and pictures.
+    std::optional<TDensitySubject> density;
+    QString write_kinematics;
+    QString plot_kinematics;
+    QString write_density;
+    QString plot_density;
+    QString write_dihedra;
+    QString plot_dihedra;
     double png_scale = 1;
     // A stress picture of more symbols than this is refused: drawing one by one, a result with a
     // few huge fitnesses would take hours.

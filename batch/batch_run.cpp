@@ -1,6 +1,7 @@
 #include "batch/batch_run.h"
 
 #include "batch/batch_inversion.h"
+#include "batch/batch_kinematics.h"
 #include "core/logger.h"
 #include "core/number_text.h"
 #include "core/output_file.h"
@@ -139,8 +140,8 @@ void override_layers(TSession& session, const TBatchOptions& options) {
 // Whether the stress picture asked for stays within the symbols allowed; else the user is told.
 // The window asks before a long drawing; here nobody is there to answer.
 bool stress_plot_allowed(TSession& session, const TBatchOptions& options, Messages& messages) {
-    if (options.plot_stress.isEmpty())
-        return true;
+    if (options.plot_stress.isEmpty() || session.settings.stress_density)
+        return true; // contours, however many the states
     session.update_plotted_numbers();
     const int count = session.plotted.Nst_to_be_plotted;
     if (count <= options.max_symbols)
@@ -187,6 +188,7 @@ bool write_outputs(TSession& session, const TBatchOptions& options, QTextStream&
     ok &= session.save_graph_ST(options.plot_stress, scale, progress);
     ok &= session.save_graph_Mohr(options.plot_mohr, scale);
     ok &= session.save_graph_misfit(options.plot_histogram, batch_histogram_size, scale);
+    ok &= write_kinematics_outputs(session, options);
     return ok;
 }
 

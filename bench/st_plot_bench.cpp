@@ -1,6 +1,7 @@
 // Drawing many stress states as scattered tadpoles into the stress picture.
 
 #include "plot/st_plot.h"
+#include "stress/st_list_text.h"
 
 #include <QImage>
 
@@ -54,5 +55,32 @@ BENCHMARK_CAPTURE(BM_StressStates, RGB32, QImage::Format_RGB32)
 BENCHMARK_CAPTURE(BM_StressStates, ARGB32_Premultiplied, QImage::Format_ARGB32_Premultiplied)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
+
+// The stress view's list of a million shown states: one line at a time, and all at once.
+void BM_StressListOneByOne(benchmark::State& state) {
+    std::vector<TStressTensor> states = random_states(int(state.range(0)));
+    for (TStressTensor& st : states)
+        st.Le = 1;
+    for (auto _ : state) {
+        QStringList lines;
+        for (std::size_t p = 0; p < states.size(); ++p)
+            lines.append(st_list_line(states[p], int(p), u'.'));
+        benchmark::DoNotOptimize(lines.data());
+    }
+}
+BENCHMARK(BM_StressListOneByOne)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_StressListLines(benchmark::State& state) {
+    std::vector<TStressTensor> states = random_states(int(state.range(0)));
+    for (TStressTensor& st : states)
+        st.Le = 1;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(st_list_lines(states, u'.').data());
+}
+BENCHMARK(BM_StressListLines)
+    ->Arg(1000000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "plot/fd_plot.h"
 
 #include "plot/fd_plot_raster.h"
+#include "plot/kinematics_plot.h"
 #include "plot/plot_labels.h"
 
 #include <cmath>
@@ -193,6 +194,15 @@ std::array<QPoint, 11> make_star5() {
 void draw_FD_plot(QPainter& canvas, const TFDPlotStyles& styles, const TFDPlotLayers& layers,
                   TFDRoute route) {
     draw_FD_frame(canvas, styles, layers.labels);
+    if (layers.density) {
+        // A small legend in the corner the net leaves free.
+        TContourStyle style = density_contour_style();
+        style.legend_pixels = 15;
+        draw_density_layer(canvas, styles.basecircle, layers.projection, *layers.density,
+                           layers.density_subject, layers.density_levels, style, QPoint(6, 6));
+        if (layers.labels)
+            draw_north_label(canvas, styles.basecircle);
+    }
     if (route == TFDRoute::Auto && FD_raster_route_applies(canvas, styles)) {
         draw_FD_layers_raster(canvas, styles, layers);
         return;

@@ -5,12 +5,14 @@
 #include "faults/fd_classes.h"
 #include "plot/draw_operations.h"
 #include "plot/fd_symbols.h"
+#include "stress/axis_density.h"
 
 #include <QImage>
 #include <QPainter>
 
 #include <array>
 #include <optional>
+#include <vector>
 
 enum class TPlotMethod { GCA, TLD };
 
@@ -75,6 +77,10 @@ struct TFDPlotLayers {
     int selected = -1;
     const TFaultDataSet* theoretical = nullptr;
     bool labels = false; // "N" over the net
+    // Density contours under the data, with the net's outline over them and their legend.
+    const TAxisDensity* density = nullptr;
+    TDensitySubject density_subject = TDensitySubject::Poles;
+    std::vector<double> density_levels; // empty: the defaults of the method
 };
 
 // Frame, model faults, axis stars, data, theoretical slip: later layers paint over earlier ones.

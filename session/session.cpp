@@ -34,17 +34,16 @@ TSession::TSession(EventLog& log, Messages& messages, QObject* parent)
     setup_stress_plot_styles(st_styles);
     init_Mohr_style(mohr_styles);
     set_misfit_axis_range(chart, settings.misfitmeasure);
+    set_kinematics_styles(kinematics_styles);
+    // Axes, densities and dihedra belong to the data and states they were computed of.
+    connect(this, &TSession::fault_data_changed, this, [this] { forget_kinematics(true); });
+    connect(this, &TSession::states_changed, this, [this] { forget_kinematics(false); });
 }
 
 bool TSession::report(bool ok, const QString& error) {
     if (!ok)
         messages_.show(error);
     return ok;
-}
-
-template <class T> void TSession::change_setting(T& field, T value) {
-    field = value;
-    emit settings_changed();
 }
 
 bool TSession::report_refusal(const QString& problem) {
@@ -305,6 +304,11 @@ TFDPlotLayers TSession::FD_plot_layers(int selected) {
         layers.designated_axes = TPrincipalAxisOrientations{
             designated_ST.ax[0], designated_ST.ax[1], designated_ST.ax[2]};
     layers.labels = settings.plot_labels;
+    if (settings.fd_contours && FD_loaded) {
+        layers.density = density(*settings.fd_contours, settings.fd_contour_method);
+        layers.density_subject = *settings.fd_contours;
+        layers.density_levels = density_levels_of(settings, settings.fd_contour_method);
+    }
     if (FD_loaded) {
         layers.loaded = &FDSet;
         layers.selected = selected;
@@ -328,6 +332,14 @@ void TSession::draw_ST_frame(QPainter& canvas) {
 }
 
 bool TSession::draw_ST_states(QPainter& canvas, TDrawProgress* progress) {
+    if (settings.stress_density && ST_loaded) {
+        if (progress)
+            progress->begin(0);
+        draw_ST_density(canvas);
+        if (progress)
+            progress->end();
+        return true;
+    }
     if (progress)
         progress->begin(plotted.Nst_to_be_plotted);
     TSTProgress step;

@@ -11,12 +11,15 @@
 #include "faults/table_reader.h"
 #include "output/picture_files.h"
 #include "plot/fd_plot.h"
+#include "plot/kinematics_plot.h"
 #include "plot/misfit_histogram.h"
 #include "plot/mohr_plot.h"
 #include "plot/st_plot.h"
 #include "session/inversion.h"
 #include "session/settings.h"
 #include "stress/ir_reader.h"
+#include "stress/kinematic_axes.h"
+#include "stress/right_dihedra.h"
 #include "stress/st_classes.h"
 
 #include <QObject>
@@ -26,7 +29,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
+#include <optional>
 #include <stop_token>
+#include <utility>
 #include <vector>
 
 // Follows a long drawing: told its size, how far it has come, and its end.
@@ -69,6 +75,7 @@ public:
     TFDPlotStyles fd_styles;
     TSTPlotStyles st_styles;
     TMohrPlotStyles mohr_styles;
+    TKinematicsStyles kinematics_styles;
     TMisfitHistogram chart;
 
     // Reading. A file that cannot be read is reported and leaves everything as it was.
@@ -119,6 +126,27 @@ public:
     void set_plot_labels(bool on);
     // A designated state is analysed again under the new measure, with the bin size carried over.
     void set_measure(TMifitMeasure measure);
+    // Density contours and the kinematics view (session/settings.h).
+    void set_stress_density(bool on);
+    void set_stress_density_method(TDensityMethod method);
+    void set_kinematic_axes(bool on);
+    void set_kinematics_underlay(TKinematicsUnderlay underlay);
+    void set_kinematics_subject(TDensitySubject subject);
+    void set_kinematics_method(TDensityMethod method);
+    void set_fd_contours(std::optional<TDensitySubject> subject);
+    void set_fd_contour_method(TDensityMethod method);
+    bool set_density_levels(TDensityMethod method, QStringView text, QChar decimal_point);
+
+    // Kinematics of the loaded data (stress/kinematic_axes.h, axis_density.h,
+    // right_dihedra.h), computed once until the data or the states change. The axes of the
+    // data that have them; the data without them are noted once per data set.
+    const TKinematicAxesSet& kinematic_axes();
+    // The density of a subject; none when there is nothing to count (reported) or the run was
+    // stopped. Densities of stress states count their fitness.
+    const TAxisDensity* density(TDensitySubject subject, TDensityMethod method,
+                                const TInversionControl& control = {});
+    // The right dihedra of the data with axes; none when no datum has them (reported).
+    const TRightDihedra* right_dihedra(const TInversionControl& control = {});
 
     // The layers of the fault-data plot now; the datum at selected is highlighted.
     TFDPlotLayers FD_plot_layers(int selected = -1);
@@ -132,6 +160,12 @@ public:
     bool draw_ST_states(QPainter& canvas, TDrawProgress* progress = nullptr);
     void draw_Mohr(QPainter& canvas);
     void draw_histogram(QPainter& canvas, QRect area);
+    // The kinematics view's picture as the settings say; a density picture of one subject
+    // alone; the right dihedra under the P and T axes. False when a layer could not be made
+    // (reported); the picture then holds what could be drawn.
+    bool draw_kinematics(QPainter& canvas);
+    bool draw_density(QPainter& canvas, TDensitySubject subject, TDensityMethod method);
+    bool draw_dihedra(QPainter& canvas);
 
     // Saving. An empty path does nothing; a failure is reported and any previous file stays.
     // Pictures take their format from the extension, an enhanced metafile for any other.
@@ -161,6 +195,15 @@ public:
                        TDrawProgress* progress = nullptr);
     bool save_graph_Mohr(const QString& path, double png_scale = 1);
     bool save_graph_misfit(const QString& path, QSize size, double png_scale = 1);
+    bool save_graph_kinematics(const QString& path, double png_scale = 1);
+    bool save_graph_density(const QString& path, TDensitySubject subject, TDensityMethod method,
+                            double png_scale = 1);
+    bool save_graph_dihedra(const QString& path, double png_scale = 1);
+    // The kinematic axes per datum, a density or the right dihedra per node of the net grid, as
+    // comma-separated text (output/kinematics_files.h).
+    bool save_data_kinematics(const QString& path);
+    bool save_data_density(const QString& path, TDensitySubject subject, TDensityMethod method);
+    bool save_data_dihedra(const QString& path);
 
     // Every result that what is loaded and designated allows, into folder, each named after
     // the file loaded: the misfit, theoretical-slip and stress-tensor files and the four
@@ -189,6 +232,20 @@ private:
     bool save_picture(const QString& path, QSize size, double png_scale,
                       const TPictureDrawing& draw);
 
+    // Forgets what was computed of the data (axes, dihedra, their densities) or of the states
+    // (the densities of their axes).
+    void forget_kinematics(bool of_data);
+    // The bands of the stress view's density emphasis.
+    bool draw_ST_density(QPainter& canvas);
+
     EventLog& log_;
     Messages& messages_;
+    std::optional<TKinematicAxesSet> kinematic_axes_;
+    std::optional<TRightDihedra> dihedra_;
+    std::map<std::pair<TDensitySubject, TDensityMethod>, TAxisDensity> densities_;
 };
+
+template <class T> void TSession::change_setting(T& field, T value) {
+    field = std::move(value);
+    emit settings_changed();
+}

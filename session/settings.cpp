@@ -2,6 +2,8 @@
 
 #include "core/number_text.h"
 
+#include <QStringList>
+
 #include <cmath>
 #include <numbers>
 
@@ -65,4 +67,33 @@ QString check_stress_axes(const Tazpl& sigma1, const Tazpl& sigma3, double phi) 
     if (!axes_perpendicular(sigma1, sigma3))
         return QStringLiteral("sigma1 and sigma3 are more than 1 degree from perpendicular");
     return {};
+}
+
+QString check_density_levels(QStringView text, QChar decimal_point, std::vector<double>& levels) {
+    // A comma separates levels unless it is the decimal point.
+    QString separated = text.toString();
+    separated.replace(u';', u' ');
+    if (decimal_point != u',')
+        separated.replace(u',', u' ');
+    std::vector<double> typed;
+    for (const QString& token : separated.split(u' ', Qt::SkipEmptyParts)) {
+        double value = 0;
+        if (!text_to_double(token, value, decimal_point) || !std::isfinite(value))
+            return QStringLiteral("invalid contour level \"%1\"").arg(token);
+        if (value <= 0 || (!typed.empty() && value <= typed.back()))
+            return QStringLiteral("contour levels must be positive and increasing");
+        typed.push_back(value);
+    }
+    levels = std::move(typed);
+    return {};
+}
+
+QString density_levels_text(const std::vector<double>& levels, QChar decimal_point) {
+    QStringList texts;
+    for (const double level : levels) {
+        QString text = QString::number(level, 'g', 15);
+        text.replace(u'.', decimal_point);
+        texts << text;
+    }
+    return texts.join(decimal_point == u',' ? QStringLiteral("; ") : QStringLiteral(", "));
 }

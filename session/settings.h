@@ -8,6 +8,7 @@
 #include "output/picture_files.h"
 #include "plot/fd_plot.h"
 #include "plot/st_symbols.h"
+#include "stress/axis_density.h"
 #include "stress/compatibility.h"
 
 #include <QChar>
@@ -15,6 +16,10 @@
 #include <QStringView>
 
 #include <optional>
+#include <vector>
+
+// What lies under the P and T axes in the kinematics view.
+enum class TKinematicsUnderlay { None, Density, Dihedra };
 
 struct TSessionSettings {
     // The stress view.
@@ -35,6 +40,23 @@ struct TSessionSettings {
     // The compatibility view.
     int misfit_bin_size = 10;
     TMifitMeasure misfitmeasure = TMifitMeasure::SlipDir;
+    // Density contours of the stress states' sigma1 and sigma3 axes, weighted by fitness, in
+    // place of the tadpoles (the emphasis "Density"); 1 % area, since with N = sum of L in the
+    // millions a Kamb circle shrinks to a point.
+    bool stress_density = false;
+    TDensityMethod stress_density_method = TDensityMethod::Schmidt;
+    // The kinematics view: the P and T axes of the data over the density of one subject or
+    // the right dihedra.
+    bool kinematic_axes = true;
+    TKinematicsUnderlay kinematics_underlay = TKinematicsUnderlay::None;
+    TDensitySubject kinematics_subject = TDensitySubject::P;
+    TDensityMethod kinematics_method = TDensityMethod::Kamb;
+    // The fault data view's contour layer under the data: none, or one subject's density.
+    std::optional<TDensitySubject> fd_contours;
+    TDensityMethod fd_contour_method = TDensityMethod::Kamb;
+    // The contour levels of each method wherever it is drawn; empty: its defaults.
+    std::vector<double> kamb_levels;
+    std::vector<double> schmidt_levels;
     // The decimal point of the files written; none: the locale's when each is written.
     std::optional<QChar> decimal_point;
     // The format of a picture whose name has no extension that tells one ("-" for standard
@@ -45,6 +67,18 @@ struct TSessionSettings {
 inline QChar decimal_point_to_write(const TSessionSettings& settings) {
     return settings.decimal_point.value_or(locale_decimal_point());
 }
+
+// The levels of a method as the settings hold them.
+inline const std::vector<double>& density_levels_of(const TSessionSettings& settings,
+                                                    TDensityMethod method) {
+    return method == TDensityMethod::Kamb ? settings.kamb_levels : settings.schmidt_levels;
+}
+
+// Contour levels typed as a list, "2, 4, 6" or "2 4 6" (with the decimal point given): finite,
+// positive and increasing; empty text means the defaults. Empty, or why it was refused.
+QString check_density_levels(QStringView text, QChar decimal_point, std::vector<double>& levels);
+// The levels as check_density_levels reads them back; "" for the defaults.
+QString density_levels_text(const std::vector<double>& levels, QChar decimal_point);
 
 // Each takes a text into value and returns an empty string, or returns the message that tells
 // why the text was refused and leaves value alone. The decimal point is the locale's in the

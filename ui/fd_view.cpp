@@ -3,6 +3,7 @@
 #include "core/number_text.h"
 #include "faults/fd_list_text.h"
 #include "session/session.h"
+#include "ui/density_controls.h"
 #include "ui/dialogs.h"
 #include "ui/fit_size.h"
 #include "ui/picture_area.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,6 +58,7 @@ TFormFD::TFormFD(TSession& session, FileDialogs& dialogs, QWidget* parent)
         QPainter canvas(&bmpFD);
         session_.draw_FD(canvas); // the frame: nothing loaded yet
     }
+    drawn_contours_ = contours_wanted();
     ImageFD->set_picture(bmpFD);
 
     connect(&session_, &TSession::fault_data_changed, this, &TFormFD::fault_data_changed);
@@ -84,6 +87,7 @@ QWidget* TFormFD::build_top_panel() {
     checks->addWidget(CheckBoxModelFaults, 1, 0);
     checks->addWidget(CheckBoxDesignatedAxes, 0, 1);
     layout->addWidget(designation);
+    layout->addWidget(build_contour_panel());
 
     ButtonDraw = new QPushButton(QStringLiteral("&Draw"));
     ButtonDraw->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -103,6 +107,38 @@ QWidget* TFormFD::build_top_panel() {
     ButtonDraw->setToolTip(QStringLiteral("Draws the fault data with these settings"));
     fix_height(*panel, 73);
     return panel;
+}
+
+QWidget* TFormFD::build_contour_panel() {
+    auto* box = new QGroupBox(QStringLiteral("Contours"));
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(1);
+    grid->setHorizontalSpacing(3);
+    ComboContours = new QComboBox;
+    ComboContours->addItem(QStringLiteral("None"));
+    constexpr TDensitySubject subjects[] = {TDensitySubject::Poles, TDensitySubject::Lineations,
+                                            TDensitySubject::P, TDensitySubject::T};
+    add_density_subjects(*ComboContours, subjects);
+    ComboContourMethod = new QComboBox;
+    add_density_methods(*ComboContourMethod);
+    EditContourLevels =
+        new TLevelsEdit(session_, [this] { return session_.settings.fd_contour_method; });
+    EditContourLevels->setFixedWidth(
+        edit_box_width(*EditContourLevels, 60, QStringLiteral("2, 4, 6")));
+    grid->addWidget(ComboContours, 0, 0);
+    grid->addWidget(ComboContourMethod, 1, 0);
+    grid->addWidget(EditContourLevels, 1, 1);
+    ComboContours->setToolTip(QStringLiteral(
+        "Density contours under the data: of the poles of the planes, the slip lineations, or "
+        "the P or T axes of the data with a slip sense"));
+    connect(ComboContours, &QComboBox::currentIndexChanged, this,
+            [this] { session_.set_fd_contours(chosen_subject(*ComboContours)); });
+    connect(ComboContourMethod, &QComboBox::currentIndexChanged, this, [this] {
+        EditContourLevels->commit(); // levels typed for the method left behind
+        session_.set_fd_contour_method(chosen_method(*ComboContourMethod));
+    });
+    return box;
 }
 
 void TFormFD::build_controls() {
@@ -163,6 +199,26 @@ void TFormFD::show_settings() {
     set_checked_quietly(CheckBoxTheoreticalSlip, settings.theoretical_slip);
     set_checked_quietly(CheckBoxModelFaults, settings.model_faults);
     set_checked_quietly(CheckBoxDesignatedAxes, settings.designated_axes);
+    select_quietly(*ComboContours,
+                   settings.fd_contours ? std::optional(int(*settings.fd_contours)) : std::nullopt);
+    select_quietly(*ComboContourMethod, int(settings.fd_contour_method));
+    EditContourLevels->show_levels();
+    // The method and levels matter once there is something to contour.
+    ComboContourMethod->setEnabled(settings.fd_contours.has_value());
+    EditContourLevels->setEnabled(settings.fd_contours.has_value());
+    // The contours follow their controls at once; the other settings wait for "Draw".
+    if (!bmpFD.isNull() && contours_wanted() != drawn_contours_)
+        ActionDrawExecute(ListBox);
+}
+
+TFormFD::TContours TFormFD::contours_wanted() const {
+    const TSessionSettings& settings = session_.settings;
+    TContours contours{settings.fd_contours, settings.fd_contour_method, {}};
+    if (contours.subject)
+        contours.levels = density_levels_of(settings, settings.fd_contour_method);
+    else
+        contours.method = TDensityMethod::Kamb; // no layer: the method makes no difference
+    return contours;
 }
 
 QString TFormFD::run_open_dialog() {
@@ -225,6 +281,7 @@ void TFormFD::ActionDrawExecute(QObject* sender) {
         session_.draw_FD(canvas, ListBox->selected_row());
     }
     drawn_projection_ = session_.settings.projection;
+    drawn_contours_ = contours_wanted();
     ImageFD->set_picture(bmpFD);
     update_status_bar();
 }

@@ -4,18 +4,24 @@
 // list on the right. It holds the plot's bitmap and turns its controls into session calls.
 
 #include "plot/draw_operations.h"
+#include "stress/axis_density.h"
 #include "ui/view_dock.h"
 
 #include <QImage>
 #include <QPoint>
 
+#include <optional>
+#include <vector>
+
 class FileDialogs;
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class TLevelsEdit;
 class TPictureArea;
 class TSession;
 class TTextListView;
@@ -32,6 +38,10 @@ public:
     QCheckBox* CheckBoxTheoreticalSlip = nullptr;
     QCheckBox* CheckBoxModelFaults = nullptr;
     QCheckBox* CheckBoxDesignatedAxes = nullptr;
+    // The contour layer under the data: what to count, how, the levels.
+    QComboBox* ComboContours = nullptr;
+    QComboBox* ComboContourMethod = nullptr;
+    TLevelsEdit* EditContourLevels = nullptr;
     QPushButton* ButtonDraw = nullptr;
     QAction* ActionDraw = nullptr;
     TPictureArea* ImageFD = nullptr;
@@ -57,6 +67,7 @@ public:
 private:
     void build_controls();
     QWidget* build_top_panel();
+    QWidget* build_contour_panel();
     void fault_data_changed();
     void designation_changed();
     // The radio buttons and check boxes as the settings are.
@@ -67,4 +78,13 @@ private:
     bool drawing_from_list_ = false;
     // The projection of the picture shown, which the mouse read-out reads.
     TProjection drawn_projection_ = TProjection::EArea;
+    // The contour layer of the picture shown: a change of it draws the picture again.
+    struct TContours {
+        std::optional<TDensitySubject> subject;
+        TDensityMethod method;
+        std::vector<double> levels;
+        bool operator==(const TContours&) const = default;
+    };
+    TContours contours_wanted() const;
+    TContours drawn_contours_;
 };

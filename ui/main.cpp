@@ -8,6 +8,8 @@
 #include "ui/fd_view.h"
 #include "ui/guide_view.h"
 #include "ui/inversion_runner.h"
+#include "ui/kinematics_view.h"
+#include "ui/remembered_settings.h"
 #include "ui/st_view.h"
 #include "ui/text_list.h"
 
@@ -80,6 +82,7 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
     session_ = std::make_unique<TSession>(log_, *messages_);
     // Before the views draw their first pictures.
     session_->settings.plot_labels = remembered_plot_labels();
+    restore_view_settings(*settings(), session_->settings);
     ActionPlotLabels->setChecked(session_->settings.plot_labels);
     // The views, in this order: the stress view clears the designation layers that the fault
     // data view shows.
@@ -87,8 +90,8 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
     st_view = new TFormST(*session_, *messages_, *dialogs_, this);
     about = new TFormAbout(this);
     compat_view = new TFormCompatibility(*session_, *dialogs_, this);
-    for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
-                            static_cast<TViewDock*>(compat_view)}) {
+    kinematics_view = new TFormKinematics(*session_, *dialogs_, this);
+    for (TViewDock* view : views()) {
         view->setAllowedAreas(Qt::TopDockWidgetArea);
         view->hide();
         connect(view, &QDockWidget::topLevelChanged, this,
@@ -97,16 +100,23 @@ TFormMain::TFormMain(const TMainOptions& options, QWidget* parent) : QMainWindow
                 Qt::QueuedConnection);
     }
     connect_actions();
+    connect(session_.get(), &TSession::settings_changed, this,
+            [this] { remember_view_settings(*settings(), session_->settings); });
     resize(824, 539 + menuBar()->sizeHint().height()); // the client area holds the status bar
 }
 
 TFormMain::~TFormMain() {
     delete inversion; // a run under way ends before the session goes
-    // The views go before the session they show.
-    for (TViewDock* view : {static_cast<TViewDock*>(compat_view), static_cast<TViewDock*>(st_view),
-                            static_cast<TViewDock*>(fd_view)})
+    // The views go before the session they show, the last made first.
+    std::vector<TViewDock*> made = views();
+    std::reverse(made.begin(), made.end());
+    for (TViewDock* view : made)
         delete view;
     log_.append_log(now_text() + QStringLiteral(" QMT end."));
+}
+
+std::vector<TViewDock*> TFormMain::views() const {
+    return {fd_view, st_view, compat_view, kinematics_view};
 }
 
 void TFormMain::build_menu() {
@@ -167,6 +177,10 @@ void TFormMain::build_menu() {
                                         "ActionSaveGraphMisfit", "picture.svg");
     ActionSaveGraphMohr =
         file_action(this, QStringLiteral("&Mohr Circle"), "ActionSaveGraphMohr", "picture.svg");
+    ActionSaveGraphKinematics = file_action(this, QStringLiteral("&Kinematics"),
+                                            "ActionSaveGraphKinematics", "picture.svg");
+    ActionSaveDataKinematics = file_action(this, QStringLiteral("&Kinematic Axes (.csv)"),
+                                           "ActionSaveDataKinematics", "save.svg");
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(ActionOpenAny);
@@ -177,10 +191,10 @@ void TFormMain::build_menu() {
     QMenu* save_data = file->addMenu(QStringLiteral("&Save Data"));
     save_data->addActions({ActionSaveDataMisfit, ActionSaveDataTheoretical,
                            ActionSaveDataStressTensor, ActionSaveDataFaultData,
-                           ActionSaveDataResult});
+                           ActionSaveDataResult, ActionSaveDataKinematics});
     QMenu* save_graphics = file->addMenu(QStringLiteral("Save &Graphics"));
-    save_graphics->addActions(
-        {ActionSaveGraphFD, ActionSaveGraphST, ActionSaveGraphMisfit, ActionSaveGraphMohr});
+    save_graphics->addActions({ActionSaveGraphFD, ActionSaveGraphST, ActionSaveGraphMisfit,
+                               ActionSaveGraphMohr, ActionSaveGraphKinematics});
     file->addAction(ActionSaveAll);
     file->addSeparator();
     file->addAction(ActionCloseView);
@@ -260,11 +274,17 @@ void TFormMain::connect_actions() {
     connect(ActionCancelDesignation, &QAction::triggered, st_view, &TFormST::cancel_designation);
     connect(st_view, &TFormST::designation_under_way, ActionCancelDesignation,
             &QAction::setEnabled);
+    connect(st_view, &TFormST::long_drawing, this, [this](bool under_way) {
+        hold_input(under_way);
+        if (!under_way && close_after_drawing_) {
+            close_after_drawing_ = false;
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        }
+    });
     connect(ActionCloseView, &QAction::triggered, this, [this] {
         // The floating view in front goes back among the tabs; closing its own window with the
         // mouse still ends the program.
-        for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
-                                static_cast<TViewDock*>(compat_view)})
+        for (TViewDock* view : views())
             if (view->isFloating() && view->isActiveWindow()) {
                 view->setFloating(false);
                 return;
@@ -332,6 +352,18 @@ void TFormMain::connect_actions() {
         activate(compat_view);
         compat_view->save_graph_Mohr(compat_view->run_picture_save_dialog());
     });
+    connect(ActionSaveGraphKinematics, &QAction::triggered, this, [this] {
+        activate(kinematics_view);
+        kinematics_view->save_graph_kinematics(kinematics_view->run_picture_save_dialog());
+    });
+    connect(ActionSaveDataKinematics, &QAction::triggered, this, [this] {
+        if (!session_->FD_loaded) {
+            messages_->show(QStringLiteral("Fault Data must be loaded."));
+            return;
+        }
+        activate(kinematics_view);
+        kinematics_view->save_axes(kinematics_view->run_axes_save_dialog());
+    });
     connect(ActionVersion, &QAction::triggered, this, [this] { about->show_centred_on(*this); });
     connect_inversion();
     connect(ActionPlotLabels, &QAction::toggled, this, &TFormMain::plot_labels_toggled);
@@ -342,8 +374,7 @@ void TFormMain::showEvent(QShowEvent* event) {
     if (shown_once_)
         return;
     shown_once_ = true;
-    for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
-                            static_cast<TViewDock*>(compat_view)}) {
+    for (TViewDock* view : views()) {
         dock_view(view);
         view->show();
     }
@@ -524,9 +555,7 @@ void TFormMain::rebuild_recent_menu() {
 void TFormMain::save_window_layout() {
     const std::unique_ptr<QSettings> store = settings();
     store->setValue(geometry_key, saveGeometry());
-    for (const TViewDock* view :
-         {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
-          static_cast<TViewDock*>(compat_view)}) {
+    for (const TViewDock* view : views()) {
         store->setValue(view_key(view, "floating"), view->isFloating());
         store->setValue(view_key(view, "geometry"), view->saveGeometry());
     }
@@ -550,8 +579,7 @@ void TFormMain::restore_window_layout() {
     // and only a true boolean floats a view.
     const std::unique_ptr<QSettings> store = settings();
     restoreGeometry(store->value(geometry_key).toByteArray());
-    for (TViewDock* view : {static_cast<TViewDock*>(fd_view), static_cast<TViewDock*>(st_view),
-                            static_cast<TViewDock*>(compat_view)}) {
+    for (TViewDock* view : views()) {
         if (store->value(view_key(view, "floating")).toString() != QStringLiteral("true"))
             continue;
         view->setFloating(true);
@@ -560,6 +588,12 @@ void TFormMain::restore_window_layout() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    if (st_view->drawing()) {
+        close_after_drawing_ = true;
+        st_view->stop_drawing();
+        event->ignore();
+        return;
+    }
     save_window_layout();
     QMainWindow::closeEvent(event);
 }

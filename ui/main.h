@@ -19,6 +19,7 @@ class QSettings;
 class TFormAbout;
 class TFormCompatibility;
 class TFormFD;
+class TFormKinematics;
 class TFormST;
 class TInversionRunner;
 class TSession;
@@ -48,6 +49,7 @@ public:
     TFormST* st_view = nullptr;
     TFormAbout* about = nullptr;
     TFormCompatibility* compat_view = nullptr;
+    TFormKinematics* kinematics_view = nullptr;
 
     QAction* ActionOpenIR = nullptr;
     QAction* ActionOpenFD = nullptr;
@@ -75,6 +77,8 @@ public:
     QAction* ActionSaveGraphST = nullptr;
     QAction* ActionSaveGraphMisfit = nullptr;
     QAction* ActionSaveGraphMohr = nullptr;
+    QAction* ActionSaveGraphKinematics = nullptr;
+    QAction* ActionSaveDataKinematics = nullptr;
     QAction* ActionExit = nullptr;
     QAction* ActionVersion = nullptr;
 
@@ -99,6 +103,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The four views, in the order of their first tabs.
+    std::vector<TViewDock*> views() const;
     void build_menu();
     void build_status_bar();
     void connect_actions();
@@ -122,8 +128,9 @@ private:
     void show_guide();
     void connect_inversion();
     void invert_fault_data();
-    // While a run goes, nothing that could change the data can be used.
-    void inversion_under_way(bool under_way);
+    // While an inversion runs or a long drawing reads the states, with events running, nothing
+    // that could change the data can be used.
+    void hold_input(bool under_way);
 
     std::unique_ptr<Messages> own_messages_;
     std::unique_ptr<TSession> session_;
@@ -139,4 +146,6 @@ private:
     // The dialog starts with the last settings; the actions disabled while a run goes.
     TInversionSettings inversion_settings_;
     std::vector<std::pair<QAction*, bool>> held_actions_;
+    // A close asked for during a long drawing: the drawing stops, then the window closes.
+    bool close_after_drawing_ = false;
 };

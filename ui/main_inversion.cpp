@@ -16,9 +16,9 @@
 void TFormMain::connect_inversion() {
     inversion = new TInversionRunner(*session_, this);
     connect(ActionInvert, &QAction::triggered, this, [this] { invert_fault_data(); });
-    connect(inversion, &TInversionRunner::started, this, [this] { inversion_under_way(true); });
+    connect(inversion, &TInversionRunner::started, this, [this] { hold_input(true); });
     connect(inversion, &TInversionRunner::finished, this, [this](bool loaded) {
-        inversion_under_way(false);
+        hold_input(false);
         if (!loaded)
             return;
         activate(st_view);
@@ -52,12 +52,13 @@ void TFormMain::invert_fault_data() {
         inversion->start(*chosen);
 }
 
-void TFormMain::inversion_under_way(bool under_way) {
+void TFormMain::hold_input(bool under_way) {
     if (under_way) {
         held_actions_.clear();
-        for (QAction* action : {ActionOpenIR, ActionOpenFD, ActionOpenAny, MenuRecent->menuAction(),
-                                ActionImportTable, ActionPasteTable, ActionDesignateValues,
-                                ActionCancelDesignation, ActionInvert}) {
+        for (QAction* action :
+             {ActionOpenIR, ActionOpenFD, ActionOpenAny, MenuRecent->menuAction(),
+              ActionImportTable, ActionPasteTable, ActionDesignateValues, ActionCancelDesignation,
+              ActionInvert, ActionSaveGraphST, ActionSaveAll}) {
             held_actions_.emplace_back(action, action->isEnabled());
             action->setEnabled(false);
         }
@@ -66,6 +67,6 @@ void TFormMain::inversion_under_way(bool under_way) {
             action->setEnabled(enabled);
         held_actions_.clear();
     }
-    for (QWidget* view : std::initializer_list<QWidget*>{fd_view, st_view, compat_view})
+    for (QWidget* view : views())
         view->setEnabled(!under_way);
 }

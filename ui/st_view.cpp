@@ -92,11 +92,9 @@ int text_box_height(const QPlainTextEdit& box, int lines) {
            box.horizontalScrollBar()->sizeHint().height();
 }
 
-// A drawing gets its Cancel button once it has taken half a second and, going by its pace so
-// far, has at least as long still to go: one about to end needs none.
-constexpr qint64 cancel_after_ms = 500;
-
-bool worth_a_cancel_button(qint64 elapsed, int done, int total) {
+// A drawing gets its Cancel button once it has taken cancel_after_ms (half a second) and, going
+// by its pace so far, has at least as long still to go: one about to end needs none.
+bool worth_a_cancel_button(qint64 cancel_after_ms, qint64 elapsed, int done, int total) {
     if (elapsed < cancel_after_ms)
         return false;
     return done <= 0 || double(elapsed) * (double(total) - done) / done >= cancel_after_ms;
@@ -142,8 +140,10 @@ QWidget* TFormST::build_top_panel() {
     edits->addWidget(stepped_edit(EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown), 1, 1);
     layout->addLayout(edits);
 
-    layout->addWidget(radio_group(QStringLiteral("Emphasize"), QStringLiteral("&Number"),
-                                  QStringLiteral("Si&ze"), emphasis_items));
+    layout->addWidget(radio_group(
+        QStringLiteral("Emphasize"),
+        {QStringLiteral("&Number"), QStringLiteral("Si&ze"), QStringLiteral("Dens&ity")},
+        emphasis_items));
 
     auto* checks = new QVBoxLayout;
     CheckBoxTadpoleTail = new QCheckBox(QStringLiteral("Tadpole &Tail"));
@@ -166,6 +166,9 @@ QWidget* TFormST::build_top_panel() {
     emphasis_items[0]->setToolTip(
         QStringLiteral("A fitter state is drawn as more tadpoles, scattered around its axes"));
     emphasis_items[1]->setToolTip(QStringLiteral("A fitter state is drawn as a bigger tadpole"));
+    emphasis_items[2]->setToolTip(QStringLiteral(
+        "Contours of the states' sigma1 and sigma3 axes in place of the tadpoles, each state "
+        "weighted by its fitness (1 % area counting): quick for any number of states"));
     CheckBoxTadpoleTail->setToolTip(
         QStringLiteral("Each tadpole's tail points toward the state's other axis"));
     CheckBoxCLGS->setToolTip(
@@ -271,6 +274,7 @@ QString TFormST::run_open_dialog() {
 }
 
 void TFormST::states_changed() {
+    listed_ef_.reset();
     if (session_.ST_loaded)
         show_stress_statistics(); // the memo keeps the last statistics otherwise
     update_status_bar();
@@ -278,13 +282,19 @@ void TFormST::states_changed() {
 
 void TFormST::show_settings() {
     const TSessionSettings& settings = session_.settings;
-    set_checked_quietly(emphasis_items[settings.emphasis == TEmphasis::Num ? 0 : 1], true);
+    const bool density = settings.stress_density;
+    const int shown = density ? 2 : settings.emphasis == TEmphasis::Num ? 0 : 1;
+    set_checked_quietly(emphasis_items[shown], true);
     set_checked_quietly(CheckBoxTadpoleTail, settings.tadpole_tail);
     set_checked_quietly(CheckBoxCLGS, settings.color);
-    const bool number = settings.emphasis == TEmphasis::Num;
+    const bool number = settings.emphasis == TEmphasis::Num && !density;
     for (QWidget* w :
          std::initializer_list<QWidget*>{EditDispersion, BitBtnDispersionUp, BitBtnDispersionDown})
         w->setEnabled(number); // the dispersion does not move sized tadpoles
+    // The density counts every state by its fitness: neither factor changes it.
+    for (QWidget* w : std::initializer_list<QWidget*>{EditEnhance, BitBtnEnhanceUp,
+                                                      BitBtnEnhanceDown, CheckBoxTadpoleTail})
+        w->setEnabled(!density);
     update_status_bar();
 }
 
@@ -299,11 +309,7 @@ void TFormST::update_ST_ListBox() {
         return;
     const std::vector<TStressTensor>& STSet = session_.STSet;
     const QChar point = locale_decimal_point();
-    QStringList lines;
-    for (size_t p = 0; p < STSet.size(); ++p)
-        if (std::trunc(STSet[p].Le) >= 1)
-            lines.append(st_list_line(STSet[p], int(p), point));
-    ListBox->text_model()->set_lines(std::move(lines), {});
+    ListBox->text_model()->set_lines(st_list_lines(STSet, point), {});
     horizontal_scroll_bar_for_ListBox(*ListBox);
 }
 
@@ -400,7 +406,13 @@ void TFormST::BitBtnDispersionDownClick() {
 }
 
 void TFormST::RadioGroupEmphasisClick() {
-    if (session_.set_emphasis(emphasis_items[0]->isChecked() ? TEmphasis::Num : TEmphasis::Siz))
+    // Read before any change: the settings shown again check the item they hold.
+    const bool density = emphasis_items[2]->isChecked();
+    const TEmphasis emphasis = emphasis_items[0]->isChecked() ? TEmphasis::Num : TEmphasis::Siz;
+    const bool changed = density != session_.settings.stress_density;
+    if (changed)
+        session_.set_stress_density(density);
+    if ((!density && session_.set_emphasis(emphasis)) || changed)
         ActionDrawExecute();
 }
 
@@ -460,6 +472,7 @@ bool TFormST::draw_states() {
     // Drawn beside the picture shown, which stays if the drawing is cancelled.
     QImage picture(bmpST.size(), bmpST.format());
     TSharedDrawProgress progress(stop_drawing_at);
+    const QScopedValueRollback current(current_drawing_, &progress);
     std::unique_ptr<QProgressDialog> cancel_box;
     QElapsedTimer clock;
     clock.start();
@@ -470,8 +483,11 @@ bool TFormST::draw_states() {
             return session_.draw_ST_states(canvas, &drawing);
         },
         progress, [&] { watch_drawing(progress, clock.elapsed(), cancel_box); });
+    const bool held = cancel_box != nullptr;
     cancel_box.reset();
     end();
+    if (held)
+        emit long_drawing(false);
     if (!whole)
         return false;
     bmpST = std::move(picture);
@@ -485,7 +501,8 @@ void TFormST::watch_drawing(TSharedDrawProgress& progress, qint64 elapsed,
                             std::unique_ptr<QProgressDialog>& cancel_box) {
     const int done = progress.done();
     advance(done);
-    if (!cancel_box && worth_a_cancel_button(elapsed, done, progress.total())) {
+    if (!cancel_box &&
+        worth_a_cancel_button(cancel_box_after_ms, elapsed, done, progress.total())) {
         cancel_box = std::make_unique<QProgressDialog>(
             QStringLiteral("Drawing the stress states..."), QStringLiteral("Cancel"), 0,
             std::max(1, progress.total()), this);
@@ -496,6 +513,8 @@ void TFormST::watch_drawing(TSharedDrawProgress& progress, qint64 elapsed,
         cancel_box->setAutoClose(false);
         cancel_box->setMinimumDuration(0);
         cancel_box->show();
+        // Events run from here on: the window holds what could change the states.
+        emit long_drawing(true);
     }
     if (!cancel_box)
         return; // no event runs while the states are read, as before there was a box
@@ -527,15 +546,20 @@ void TFormST::ActionDrawExecute() {
         return;
     session_.update_plotted_numbers();
     const int Nst = session_.plotted.Nst_to_be_plotted;
-    if (Nst > 5000 &&
+    // Contours take the same short time for any number of states.
+    if (Nst > 5000 && !session_.settings.stress_density &&
         !messages_.ask(QStringLiteral("Quomtel"),
                        QStringLiteral("CAUTION: Visualization\r\nwill take a long time (Nst = ") +
                            QString::number(Nst) + QStringLiteral(").\r\nContinue?"))) {
         show_frame();
         return;
     }
-    if (draw_states()) // cancelled, the list goes on with the picture shown
-        update_ST_ListBox();
+    if (draw_states() && listed_ef_ != session_.settings.ef) {
+        // The picture first: a long list must not hold it back.
+        ImageST->repaint();
+        update_ST_ListBox(); // cancelled, the list goes on with the picture shown
+        listed_ef_ = session_.settings.ef;
+    }
     update_status_bar();
 }
 
@@ -583,4 +607,9 @@ void TFormST::ImageSTMouseUp(QPoint) {
         emit designation_under_way(false);
     }
     update_status_bar();
+}
+
+void TFormST::stop_drawing() {
+    if (current_drawing_)
+        current_drawing_->request_stop();
 }

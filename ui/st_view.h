@@ -1,8 +1,8 @@
 #pragma once
 
-// The stress view: the session's stress states as tadpoles on the sigma1 and sigma3 nets, their
-// list and statistics, and the designation of one stress state by three clicks (first axis,
-// second axis, stress ratio).
+// The stress view: the session's stress states as tadpoles on the sigma1 and sigma3 nets (or
+// the density contours of their axes), their list and statistics, and the designation of one
+// stress state by three clicks (first axis, second axis, stress ratio).
 
 #include "session/designation.h"
 #include "session/session.h"
@@ -48,7 +48,8 @@ public:
     QToolButton* BitBtnEnhanceDown = nullptr;
     QToolButton* BitBtnDispersionUp = nullptr;
     QToolButton* BitBtnDispersionDown = nullptr;
-    QRadioButton* emphasis_items[2] = {};
+    // Number, Size, Density (sigma1 and sigma3 contours in place of the tadpoles).
+    QRadioButton* emphasis_items[3] = {};
     QCheckBox* CheckBoxTadpoleTail = nullptr;
     QCheckBox* CheckBoxCLGS = nullptr;
     TTextListView* ListBox = nullptr;
@@ -62,6 +63,11 @@ public:
     // Asked on the drawing thread after each state drawn: true stops the drawing there, as the
     // Cancel button does. For tests; empty in the window.
     std::function<bool(const TSharedDrawProgress&)> stop_drawing_at;
+    // How long a drawing runs before it offers Cancel (and events run again).
+    qint64 cancel_box_after_ms = 500;
+    // Whether the states are being drawn; a request to stop the drawing, as Cancel does.
+    bool drawing() const { return drawing_; }
+    void stop_drawing();
 
     QString run_open_dialog();
     QString run_data_save_dialog();
@@ -93,6 +99,9 @@ public:
 signals:
     // A designation by clicks began or ended (completed or cancelled).
     void designation_under_way(bool under_way);
+    // A drawing offers Cancel, so events run while the states are read: until it ends, no
+    // input may change them.
+    void long_drawing(bool under_way);
 
 private:
     QWidget* build_top_panel();
@@ -125,6 +134,10 @@ private:
     QElapsedTimer since_repaint_;
     bool checking_edit_ = false; // a box's text is being checked, perhaps with a message
     bool drawing_ = false;
+    TSharedDrawProgress* current_drawing_ = nullptr;
     bool states_shown_ = false; // the picture holds the states, not the frame alone
     std::optional<TStressTensor> designated_before_; // what a cancelled designation restores
+    // The enhance factor the list was made for; none once the states change. The list of 10^6
+    // states takes seconds to make, the density picture a few milliseconds.
+    std::optional<float> listed_ef_;
 };

@@ -1,17 +1,21 @@
 #include "tests/ui/ui_fixture.h"
 #include "ui/compatibility.h"
+#include "ui/density_controls.h"
 #include "ui/edit_box.h"
 #include "ui/fd_view.h"
 #include "ui/guide_view.h"
+#include "ui/kinematics_view.h"
 #include "ui/st_view.h"
 #include "ui/value_dialogs.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
@@ -206,7 +210,12 @@ TEST(DesktopConventions, ControlsExplainThemselves) {
         w.fd_view->plot_method_items[0],  w.fd_view->plot_method_items[1],
         w.fd_view->projection_items[0],   w.fd_view->projection_items[1],
         w.compat_view->measure_items[0],  w.compat_view->measure_items[1],
-        w.compat_view->EditMisfitBinSize,
+        w.compat_view->EditMisfitBinSize, w.st_view->emphasis_items[2],
+        w.fd_view->ComboContours,         w.fd_view->ComboContourMethod,
+        w.fd_view->EditContourLevels,     w.kinematics_view->CheckBoxAxes,
+        w.kinematics_view->ComboUnderlay, w.kinematics_view->ComboSubject,
+        w.kinematics_view->ComboMethod,   w.kinematics_view->EditLevels,
+        w.kinematics_view->TableAxes,
     };
     for (const QWidget* control : controls)
         EXPECT_GT(control->toolTip().size(), 20) << control->metaObject()->className();

@@ -1,9 +1,11 @@
 #include "core/number_text.h"
 #include "plot/picture_fit.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/density_controls.h"
 #include "ui/picture_area.h"
 #include "ui/text_list.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -138,6 +140,50 @@ TEST(FaultDataView, RadioGroupsTakeEffectAtTheNextDrawing) {
     EXPECT_NE(fd.bmpFD, before);
     fd.ImageFDMouseMove(p);
     EXPECT_EQ(fd.status_panels[1]->text(), read_out(TProjection::EAngle));
+}
+
+// The contour layer follows its controls at once; without it the picture is that of before.
+TEST(FaultDataView, ContourLayerComesAndGoes) {
+    FDViewFixture ui;
+    TFormFD& fd = ui.fd();
+    ui.window->open_file(QStringLiteral(QUOMTEL_EXAMPLES_DIR "/ridge_site.efd"));
+    const QImage plain = fd.bmpFD;
+    const TSessionSettings& s = ui.session().settings;
+    const struct {
+        int subject_item; // None, Poles, Lineations, P axes, T axes
+        int method_item;  // Kamb, 1 % area
+        std::optional<TDensitySubject> subject;
+        TDensityMethod method;
+    } rows[] = {
+        {1, 0, TDensitySubject::Poles, TDensityMethod::Kamb},
+        {1, 1, TDensitySubject::Poles, TDensityMethod::Schmidt},
+        {3, 1, TDensitySubject::P, TDensityMethod::Schmidt},
+        {4, 0, TDensitySubject::T, TDensityMethod::Kamb},
+        {2, 0, TDensitySubject::Lineations, TDensityMethod::Kamb},
+    };
+    for (const auto& r : rows) {
+        const QImage before = fd.bmpFD;
+        fd.ComboContours->setCurrentIndex(r.subject_item);
+        fd.ComboContourMethod->setCurrentIndex(r.method_item);
+        EXPECT_EQ(s.fd_contours, r.subject) << r.subject_item;
+        EXPECT_EQ(s.fd_contour_method, r.method) << r.subject_item;
+        EXPECT_NE(fd.bmpFD, before) << r.subject_item;
+        EXPECT_EQ(fd.ImageFD->picture(), fd.bmpFD);
+    }
+    // Levels typed in the box redraw the layer too.
+    const QImage default_levels = fd.bmpFD;
+    fd.EditContourLevels->setText(QStringLiteral("1, 2"));
+    fd.EditContourLevels->setModified(true);
+    EXPECT_TRUE(fd.EditContourLevels->commit());
+    EXPECT_EQ(s.kamb_levels, (std::vector<double>{1, 2}));
+    EXPECT_NE(fd.bmpFD, default_levels);
+
+    fd.ComboContours->setCurrentIndex(0);
+    EXPECT_FALSE(s.fd_contours);
+    EXPECT_EQ(fd.bmpFD, plain);
+    // The data without a slip sense are told once, with the first P axes.
+    ASSERT_EQ(ui.messages.shown.size(), 1);
+    EXPECT_TRUE(ui.messages.shown[0].startsWith(QStringLiteral("16 data have no slip sense")));
 }
 
 } // namespace

@@ -95,8 +95,7 @@ int text_room(const QAbstractButton& button) {
 // Every caption and status text of the views is shown whole, at the window's first size.
 void expect_nothing_clipped(TFormMain& w) {
     fill_status_panels(w);
-    for (TViewDock* view : {static_cast<TViewDock*>(w.fd_view), static_cast<TViewDock*>(w.st_view),
-                            static_cast<TViewDock*>(w.compat_view)}) {
+    for (TViewDock* view : w.docked_views()) {
         w.activate(view);
         QApplication::processEvents();
         SCOPED_TRACE(view->objectName().toStdString());

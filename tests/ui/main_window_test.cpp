@@ -1,6 +1,7 @@
 #include "tests/ui/ui_fixture.h"
 #include "ui/about.h"
 #include "ui/compatibility.h"
+#include "ui/kinematics_view.h"
 #include "ui/st_view.h"
 
 #include <QCheckBox>
@@ -40,15 +41,16 @@ QString current_tab(const TFormMain& window) {
 }
 
 std::vector<int> tags(const TFormMain& w) {
-    return {w.fd_view->tag, w.st_view->tag, w.compat_view->tag};
+    return {w.fd_view->tag, w.st_view->tag, w.compat_view->tag, w.kinematics_view->tag};
 }
 
 TEST(MainWindow, StartUp) {
     UiFixture ui;
     TFormMain& w = *ui.window;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Quomtel"));
-    EXPECT_EQ(tags(w), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(tab_texts(w), QStringList({"Fault Data", "Stress Tensor", "Compatibility"}));
+    EXPECT_EQ(tags(w), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(tab_texts(w),
+              QStringList({"Fault Data", "Stress Tensor", "Compatibility", "Kinematics"}));
     EXPECT_EQ(current_tab(w), QStringLiteral("Stress Tensor"));
     // The stress view clears the designation check boxes when it is created.
     EXPECT_FALSE(ui.fd().CheckBoxTheoreticalSlip->isChecked());
@@ -73,23 +75,24 @@ TEST(MainWindow, UndockAndRedockKeepTheTagsOnTheTabs) {
     TFormMain& w = *ui.window;
     w.fd_view->setFloating(true);
     QApplication::processEvents();
-    EXPECT_EQ(tags(w), (std::vector<int>{-1, 0, 1}));
+    EXPECT_EQ(tags(w), (std::vector<int>{-1, 0, 1, 2}));
 
     w.fd_view->setFloating(false);
     QApplication::processEvents();
-    EXPECT_EQ(tags(w), (std::vector<int>{2, 0, 1}));
-    EXPECT_EQ(tab_texts(w), QStringList({"Stress Tensor", "Compatibility", "Fault Data"}));
+    EXPECT_EQ(tags(w), (std::vector<int>{3, 0, 1, 2}));
+    EXPECT_EQ(tab_texts(w),
+              QStringList({"Stress Tensor", "Compatibility", "Kinematics", "Fault Data"}));
 
-    // Undocking the middle view of three.
+    // Undocking a middle view.
     w.compat_view->setFloating(true);
     QApplication::processEvents();
-    EXPECT_EQ(tags(w), (std::vector<int>{1, 0, -1}));
+    EXPECT_EQ(tags(w), (std::vector<int>{2, 0, -1, 1}));
     w.st_view->setFloating(true);
     QApplication::processEvents();
-    EXPECT_EQ(tags(w), (std::vector<int>{0, -1, -1}));
+    EXPECT_EQ(tags(w), (std::vector<int>{1, -1, -1, 0}));
     w.compat_view->setFloating(false);
     QApplication::processEvents();
-    EXPECT_EQ(tags(w), (std::vector<int>{0, -1, 1}));
+    EXPECT_EQ(tags(w), (std::vector<int>{1, -1, 2, 0}));
 }
 
 TEST(MainWindow, ActivationOfAFloatingOrDockedView) {

@@ -6,10 +6,15 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QProgressBar>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <limits>
+#include <thread>
 
 namespace {
 
@@ -83,6 +88,7 @@ TEST(Reentrancy, NothingStartsWhileTheStatesAreDrawn) {
     });
     ui.dialogs.next_path = write_result(ui.folder, 3, QStringLiteral("small.tlv"));
 
+    st.cancel_box_after_ms = std::numeric_limits<qint64>::max(); // however slow the machine
     drawing = true;
     st.ActionDrawExecute();
     drawing = false;
@@ -102,6 +108,46 @@ TEST(Reentrancy, NothingStartsWhileTheStatesAreDrawn) {
     EXPECT_TRUE(st.ImageST->picture() == st.bmpST);
     EXPECT_FALSE(st.bmpST == complete);
     EXPECT_TRUE(ui.messages.shown.isEmpty()) << ui.messages.shown.join(u'|').toStdString();
+}
+
+// Once Cancel is offered, events run while the states are drawn: the window holds every action
+// that could change them, and a request to close stops the drawing and closes after it.
+TEST(Reentrancy, WhileCancelIsOfferedTheWindowHoldsInput) {
+    UiFixture ui;
+    TFormMain& w = *ui.window;
+    TFormST& st = *w.st_view;
+    w.open_file(write_result(ui.folder, 20000, QStringLiteral("big.tlv")));
+    ASSERT_TRUE(ui.session().ST_loaded);
+    const QImage complete = st.bmpST;
+    const std::vector<int> ids = ids_of(ui.session().STSet);
+    ui.dialogs.next_path = write_result(ui.folder, 3, QStringLiteral("small.tlv"));
+
+    QStringList handled;
+    QObject::connect(w.ActionOpenIR, &QAction::triggered, [&] { handled << "open"; });
+    EventSpy close_spy(&w, QEvent::Close, [&] { handled << "close"; });
+    // The drawing waits at its first state until the requests are posted from the box's events.
+    std::atomic<bool> posted{false};
+    st.cancel_box_after_ms = 0;
+    st.stop_drawing_at = [&](const TSharedDrawProgress&) {
+        for (int ms = 0; !posted && ms < 10000; ++ms)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return false;
+    };
+    bool held = false;
+    QTimer::singleShot(0, [&] {
+        held = !w.ActionOpenIR->isEnabled() && !w.ActionSaveGraphST->isEnabled();
+        w.ActionOpenIR->trigger();
+        QCoreApplication::postEvent(&w, new QCloseEvent);
+        QTimer::singleShot(0, [&] { posted = true; });
+    });
+    st.ActionDrawExecute();
+    EXPECT_TRUE(held);
+    EXPECT_EQ(ids_of(ui.session().STSet), ids);
+    EXPECT_TRUE(st.bmpST == complete); // stopped: the picture of before stays
+    EXPECT_TRUE(w.ActionOpenIR->isEnabled());
+    QApplication::processEvents();
+    EXPECT_EQ(handled, QStringList({"close", "close"})); // asked, then done after the drawing
+    EXPECT_EQ(ids_of(ui.session().STSet), ids);
 }
 
 } // namespace

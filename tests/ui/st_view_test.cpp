@@ -246,4 +246,45 @@ TEST(StressView, ReleaseBeforeAnyMoveDoesNothing) {
     EXPECT_EQ(st.designation.mode, TMode::STEP1);
 }
 
+// Density draws contours of the axes whatever the tadpole settings, at once for many states;
+// the nets stay where they were, so the three clicks still designate.
+TEST(StressView, DensityEmphasisReplacesTheTadpoles) {
+    STViewFixture ui;
+    TFormST& st = ui.st();
+    ui.window->open_file(ui.write_result(20000));
+    ASSERT_EQ(ui.messages.asked.size(), 1); // tadpoles of so many states: the question
+    const QImage tadpoles = st.bmpST;
+
+    st.emphasis_items[2]->click();
+    EXPECT_TRUE(ui.session().settings.stress_density);
+    EXPECT_EQ(ui.messages.asked.size(), 1); // no question for contours
+    EXPECT_FALSE(st.EditEnhance->isEnabled());
+    const QImage density = st.bmpST;
+    EXPECT_NE(density, tadpoles);
+    EXPECT_EQ(st.ImageST->picture(), density);
+    // Neither factor of the tadpoles moves the contours.
+    ui.session().set_tadpole_tail(false);
+    ui.session().set_dispersion(u"3", u'.');
+    st.ActionDrawExecute();
+    EXPECT_EQ(st.bmpST, density);
+    ui.session().set_tadpole_tail(true);
+    ui.session().set_dispersion(u"1", u'.');
+
+    // Back to Size: the same tadpoles as before.
+    st.emphasis_items[1]->click();
+    EXPECT_FALSE(ui.session().settings.stress_density);
+    EXPECT_TRUE(st.EditEnhance->isEnabled());
+    EXPECT_EQ(st.bmpST, tadpoles);
+
+    st.emphasis_items[2]->click();
+    EXPECT_EQ(st.bmpST, density);
+    st.ButtonDesignate->click();
+    ui.click_picture(QPoint(500, 500));
+    ui.click_picture(QPoint(1045, 505));
+    ui.click_picture(QPoint(960, 940));
+    EXPECT_TRUE(ui.session().ST_designated);
+    EXPECT_EQ(ui.panel(6), QStringLiteral("designated stress: 90/90 | 269/0 | 0.400"));
+    EXPECT_EQ(ui.messages.shown, QStringList());
+}
+
 } // namespace
