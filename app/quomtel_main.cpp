@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 int main(int argc, char** argv) {
@@ -24,7 +25,13 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("quomtel"));
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("quomtel"), QIcon(QStringLiteral(":/icons/quomtel.svg"))));
-    TFormMain window;
+    // The documentation's pictures show the window as it first starts, whatever this user set,
+    // and leave the user's settings alone.
+    QTemporaryDir fresh_settings;
+    TMainOptions main_options;
+    if (!parsed.screenshot_folder.isEmpty())
+        main_options.settings_path = fresh_settings.filePath(QStringLiteral("screenshots.conf"));
+    TFormMain window(main_options);
     window.show();
     // Files named on the command line open in order, routed like a drop.
     for (const QString& file : parsed.files)

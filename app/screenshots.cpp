@@ -6,6 +6,7 @@
 #include "session/session.h"
 #include "ui/compatibility.h"
 #include "ui/fd_view.h"
+#include "ui/kinematics_view.h"
 #include "ui/main.h"
 #include "ui/picture_area.h"
 #include "ui/st_view.h"
@@ -98,6 +99,20 @@ TScreenshotDriver::TScreenshotDriver(TFormMain& window, TScreenshotOptions optio
         [this] { save(window_, QStringLiteral("fault_data_tangent_lineations.png")); },
         [this, &compat] { window_.activate(&compat); },
         [this] { save(window_, QStringLiteral("compatibility_view.png")); },
+        [this] {
+            // The P and T axes over the contours of the P axes.
+            TSession& session = window_.session();
+            session.set_kinematics_subject(TDensitySubject::P);
+            session.set_kinematics_method(TDensityMethod::Kamb);
+            session.set_kinematics_underlay(TKinematicsUnderlay::Density);
+            // The box that counts the data without a slip sense waits for an OK: given it.
+            QTimer::singleShot(options_.settle_ms, [] {
+                if (QWidget* box = QApplication::activeModalWidget())
+                    box->close();
+            });
+            window_.activate(window_.kinematics_view);
+        },
+        [this] { save(window_, QStringLiteral("kinematics_view.png")); },
         [this, &fd] {
             fd.setFloating(true);
             fd.setGeometry(QRect(options_.floating_at, options_.floating_size));

@@ -64,15 +64,15 @@ const TAxisDensity* TSession::density(TDensitySubject subject, TDensityMethod me
     // Nothing to count is told once, and remembered as a density of no axes.
     if (const auto known = densities_.find(key); known != densities_.end())
         return known->second.axes > 0 ? &known->second : nullptr;
-    const bool of_states = subject_of_stress_states(subject);
+    // Nothing loaded to count is no news.
+    if (!(subject_of_stress_states(subject) ? ST_loaded : FD_loaded))
+        return nullptr;
     std::vector<TWeightedAxis> axes;
-    if (of_states ? ST_loaded : FD_loaded) {
-        if (subject == TDensitySubject::P || subject == TDensitySubject::T) {
-            const TKinematicAxesSet& set = kinematic_axes();
-            axes = subject == TDensitySubject::P ? p_axes(set) : t_axes(set);
-        } else {
-            axes = density_axes(subject, FDSet, STSet);
-        }
+    if (subject == TDensitySubject::P || subject == TDensitySubject::T) {
+        const TKinematicAxesSet& set = kinematic_axes();
+        axes = subject == TDensitySubject::P ? p_axes(set) : t_axes(set);
+    } else {
+        axes = density_axes(subject, FDSet, STSet);
     }
     if (axes.empty()) {
         TAxisDensity none;
@@ -88,10 +88,11 @@ const TAxisDensity* TSession::density(TDensitySubject subject, TDensityMethod me
 }
 
 const TRightDihedra* TSession::right_dihedra(const TInversionControl& control) {
+    if (!FD_loaded)
+        return nullptr;
     if (dihedra_)
         return dihedra_->data > 0 ? &*dihedra_ : nullptr;
-    const std::vector<TKinematicSlip> slips =
-        FD_loaded ? kinematic_slips_of_set(FDSet) : std::vector<TKinematicSlip>{};
+    const std::vector<TKinematicSlip> slips = kinematic_slips_of_set(FDSet);
     if (slips.empty()) { // told once, and remembered as the dihedra of no datum
         dihedra_ = TRightDihedra{};
         messages_.show(QStringLiteral("No datum has a slip sense: no right dihedra."));

@@ -196,6 +196,11 @@ TEST(SessionKinematics, NewDataAreCountedAfresh) {
 // states leave what belongs to the data alone.
 TEST(SessionKinematics, NothingToCountIsToldOnce) {
     SessionFixture f;
+    // Nothing loaded is nothing to tell: a view may ask before any file is opened.
+    EXPECT_EQ(f.session.density(TDensitySubject::Poles, TDensityMethod::Kamb), nullptr);
+    EXPECT_EQ(f.session.density(TDensitySubject::Sigma1, TDensityMethod::Schmidt), nullptr);
+    EXPECT_EQ(f.session.right_dihedra(), nullptr);
+    EXPECT_TRUE(f.messages.shown.isEmpty()) << f.messages.shown.join(u'\n').toStdString();
     TempFolder folder;
     ASSERT_TRUE(
         f.session.read_FD(folder.write("senseless.efd", "F 120 40 300 40 H\nF 10 80 100 0 U\n")));

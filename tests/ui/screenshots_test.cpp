@@ -44,9 +44,9 @@ TEST(Screenshots, DesignatesTheFittestStateAndSavesEveryView) {
     }
     EXPECT_NEAR(session.designated_ST.sr, best->sr, 0.005);
 
-    const QStringList names = {"stress_view.png", "fault_data_view.png",
-                               "fault_data_tangent_lineations.png", "compatibility_view.png",
-                               "floating_view.png"};
+    const QStringList names = {
+        "stress_view.png",        "fault_data_view.png", "fault_data_tangent_lineations.png",
+        "compatibility_view.png", "kinematics_view.png", "floating_view.png"};
     ASSERT_EQ(driver.written().size(), names.size());
     QList<QImage> images;
     for (int i = 0; i < names.size(); ++i) {
