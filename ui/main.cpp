@@ -471,6 +471,11 @@ void TFormMain::import_table_text(const QString& name, const QString& text) {
     fd_view->ActionDrawExecute(this);
 }
 
+void TFormMain::show_new_states() {
+    activate(st_view);
+    st_view->ActionDrawExecute();
+}
+
 void TFormMain::open_inversion_result(const QString& path) {
     if (session_->read_IR(path))
         file_opened(path);

@@ -127,6 +127,8 @@ private:
     void save_all_results();
     void show_guide();
     void connect_inversion();
+    // The stress view in front, drawing the states just loaded.
+    void show_new_states();
     void invert_fault_data();
     // While an inversion runs or a long drawing reads the states, with events running, nothing
     // that could change the data can be used.

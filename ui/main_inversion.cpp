@@ -4,11 +4,9 @@
 #include "ui/main.h"
 
 #include "session/session.h"
-#include "ui/compatibility.h"
 #include "ui/dialogs.h"
-#include "ui/fd_view.h"
 #include "ui/inversion_runner.h"
-#include "ui/st_view.h"
+#include "ui/view_dock.h"
 
 #include <QAction>
 #include <QMenu>
@@ -21,8 +19,7 @@ void TFormMain::connect_inversion() {
         hold_input(false);
         if (!loaded)
             return;
-        activate(st_view);
-        st_view->ActionDrawExecute();
+        show_new_states();
     });
     connect(ActionSaveDataResult, &QAction::triggered, this, [this] {
         if (!session_->ST_loaded) {
